@@ -1,0 +1,33 @@
+#include "app/Startup.h"
+
+#include <windows.h>
+#include <objbase.h>
+#include "base/Application.h"
+#include "base/ComPtr.h"
+#include "base/ErrorGuard.h"
+#include "base/MessageDialog.h"
+#include "forms/Main.h"
+#include "jvlink/JVDTLabLib_TLB.h"
+
+bool JVLinkIsInstalled() {
+    CLSID classId;
+    if (FAILED(CLSIDFromProgID(kJVLinkProgId, &classId))) return false;
+    ComPtr<IDispatch> probe;
+    return SUCCEEDED(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                                      IID_IDispatch, probe.OutVoid()));
+}
+
+int RunProgram() {
+    Application application;
+    if (!JVLinkIsInstalled()) {
+        MessageBeep(0);
+        MessageDlg("JRA-VANのホームページより【JV-Link】を入手し、インストールしてください。",
+                   mtInformation, mbOK);
+        return 0;
+    }
+    TMainForm mainForm;
+    // An error while the window is built is shown like any other; there is nothing to run then.
+    if (!Guarded([&] { mainForm.Create(); })) return 1;
+    mainForm.Show();
+    return application.Run();
+}

@@ -1,0 +1,8 @@
+#pragma once
+// The program from start to exit: JV-Link presence check, main window, message loop.
+
+// True when an instance of JV-Link can be created; the probe's instance is released at once.
+bool JVLinkIsInstalled();
+
+// Runs the program; returns the process exit code.
+int RunProgram();

@@ -1,0 +1,23 @@
+#pragma once
+// ANSI strings and paths in the system code page. Separator searches are double-byte
+// aware: a trail byte 0x5C (as in 表) is never taken for a backslash.
+#include <string>
+
+// Conversions at the COM boundary, in the system ANSI code page.
+std::string WideToAnsi(const std::wstring& text);
+std::wstring AnsiToWide(const std::string& text);
+
+// Byte index of the last whole character of text that is one of delimiters, or npos.
+std::string::size_type LastDelimiter(const std::string& text, const char* delimiters);
+
+// Folder part of a path without its trailing backslash, except for a drive root ("C:\").
+std::string ExtractFileDir(const std::string& path);
+// Everything after the last "\" or ":".
+std::string ExtractFileName(const std::string& path);
+// The file name without its extension (after the last "." of the file name part).
+std::string ChangeFileExt(const std::string& path, const std::string& extension);
+
+// The running executable's full path.
+std::string ExecutablePath();
+// The executable's base name: the application's title.
+std::string ApplicationTitle();

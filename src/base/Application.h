@@ -1,0 +1,18 @@
+#pragma once
+// The GUI application: COM for the GUI thread, the common controls, and the one
+// message loop, which ends when the main window is destroyed.
+#include <windows.h>
+
+class Application {
+public:
+    Application();
+    ~Application();
+    Application(const Application&) = delete;
+    Application& operator=(const Application&) = delete;
+
+    // Pumps messages until WM_QUIT; returns its exit code.
+    int Run();
+
+private:
+    bool comInitialized_ = false;
+};

@@ -1,0 +1,7 @@
+#include "base/ErrorGuard.h"
+
+#include "base/MessageDialog.h"
+
+void ShowErrorMessage(const std::string& message) {
+    ShowMessage(message);
+}

@@ -1,0 +1,22 @@
+#pragma once
+// The application's error display: an error raised in an event handler is shown in a
+// plain message box captioned with the application title, and the handler's remaining
+// steps are skipped. Every Windows callback runs its work through Guarded.
+#include <exception>
+#include <string>
+
+void ShowErrorMessage(const std::string& message);
+
+// Runs work; returns false when it raised an error, which has then been shown.
+template <class Work>
+bool Guarded(Work&& work) noexcept {
+    try {
+        work();
+        return true;
+    } catch (const std::exception& error) {
+        try { ShowErrorMessage(error.what()); } catch (...) {}
+    } catch (...) {
+        try { ShowErrorMessage("Unknown error"); } catch (...) {}
+    }
+    return false;
+}

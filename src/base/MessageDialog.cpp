@@ -1,0 +1,186 @@
+#include "base/MessageDialog.h"
+
+#include <windows.h>
+#include <algorithm>
+#include <vector>
+#include "base/AnsiPath.h"
+
+namespace {
+
+const char* const kCaptions[] = {"警告", "エラー", "情報", "確認"};
+const LPCSTR kIcons[] = {IDI_WARNING, IDI_ERROR, IDI_INFORMATION, IDI_QUESTION};
+
+struct ButtonDefinition {
+    unsigned flag;
+    int id;
+    const char* caption;
+};
+const ButtonDefinition kButtons[] = {
+    {mbYes, IDYES, "はい(&Y)"},
+    {mbNo, IDNO, "いいえ(&N)"},
+    {mbOK, IDOK, "OK"},
+    {mbCancel, IDCANCEL, "キャンセル"},
+};
+
+const int kTextId = 100;
+const int kIconId = 101;
+
+struct DialogRequest {
+    const std::string* text;
+    TMsgDlgType type;
+    unsigned buttons;
+    int defaultId;
+    int escapeId;
+    HFONT font;
+};
+
+int DefaultButtonId(unsigned buttons) {
+    if (buttons & mbOK) return IDOK;
+    if (buttons & mbYes) return IDYES;
+    return 0;
+}
+
+int EscapeButtonId(unsigned buttons) {
+    if (buttons & mbCancel) return IDCANCEL;
+    if (buttons & mbNo) return IDNO;
+    if (buttons & mbOK) return IDOK;
+    return 0;
+}
+
+HWND CreateChild(HWND dialog, const char* className, const char* text, DWORD style, int id,
+                 const RECT& bounds, HFONT font) {
+    HWND child = CreateWindowExA(0, className, text, WS_CHILD | WS_VISIBLE | style, bounds.left,
+                                 bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
+                                 dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                 GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return child;
+}
+
+void LayOut(HWND dialog, const DialogRequest& request) {
+    HDC dc = GetDC(dialog);
+    HGDIOBJ oldFont = SelectObject(dc, request.font);
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    const int unit = std::max<int>(4, metrics.tmAveCharWidth);
+    const int margin = unit * 2;
+    const int lineHeight = metrics.tmHeight;
+
+    RECT textBounds{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+    DrawTextA(dc, request.text->c_str(), -1, &textBounds,
+              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+
+    std::vector<const ButtonDefinition*> buttons;
+    int buttonWidth = unit * 12;
+    for (const auto& button : kButtons) {
+        if (!(request.buttons & button.flag)) continue;
+        buttons.push_back(&button);
+        SIZE size{};
+        std::string caption = button.caption;
+        GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &size);
+        buttonWidth = std::max<int>(buttonWidth, size.cx + unit * 4);
+    }
+    SelectObject(dc, oldFont);
+    ReleaseDC(dialog, dc);
+
+    const bool hasIcon = request.type != mtCustom;
+    const int iconSize = GetSystemMetrics(SM_CXICON);
+    int textLeft = margin + (hasIcon ? iconSize + margin : 0);
+    int textWidth = textBounds.right - textBounds.left;
+    int textHeight = std::max<int>(textBounds.bottom - textBounds.top, lineHeight);
+    int contentHeight = std::max(textHeight, hasIcon ? iconSize : 0);
+    const int buttonHeight = lineHeight + unit * 2;
+    const int buttonGap = unit * 2;
+    int buttonsWidth = static_cast<int>(buttons.size()) * buttonWidth +
+                       (static_cast<int>(buttons.size()) - 1) * buttonGap;
+    int clientWidth = std::max(textLeft + textWidth + margin, buttonsWidth + 2 * margin);
+    int buttonTop = margin + contentHeight + margin;
+    int clientHeight = buttonTop + buttonHeight + margin;
+
+    if (hasIcon) {
+        HWND icon = CreateChild(dialog, "STATIC", "", SS_ICON, kIconId,
+                                RECT{margin, margin, margin + iconSize, margin + iconSize}, request.font);
+        SendMessageA(icon, STM_SETICON,
+                     reinterpret_cast<WPARAM>(LoadIconA(nullptr, kIcons[request.type])), 0);
+    }
+    int textTop = margin + (contentHeight - textHeight) / 2;
+    CreateChild(dialog, "STATIC", request.text->c_str(), SS_LEFT | SS_NOPREFIX, kTextId,
+                RECT{textLeft, textTop, textLeft + textWidth, textTop + textHeight}, request.font);
+
+    int left = (clientWidth - buttonsWidth) / 2;
+    for (const ButtonDefinition* button : buttons) {
+        bool isDefault = button->id == request.defaultId;
+        HWND control = CreateChild(dialog, "BUTTON", button->caption,
+                                   WS_TABSTOP | (isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                                   button->id,
+                                   RECT{left, buttonTop, left + buttonWidth, buttonTop + buttonHeight},
+                                   request.font);
+        if (isDefault) SetFocus(control);
+        left += buttonWidth + buttonGap;
+    }
+    if (request.defaultId) SendMessageA(dialog, DM_SETDEFID, request.defaultId, 0);
+
+    RECT frame{0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
+    int width = frame.right - frame.left;
+    int height = frame.bottom - frame.top;
+    RECT work{};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(dialog, nullptr, work.left + (work.right - work.left - width) / 2,
+                 work.top + (work.bottom - work.top - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* request = reinterpret_cast<DialogRequest*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG: {
+        request = reinterpret_cast<DialogRequest*>(lParam);
+        SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+        SetWindowTextA(dialog, request->type == mtCustom ? ApplicationTitle().c_str()
+                                                         : kCaptions[request->type]);
+        LayOut(dialog, *request);
+        return FALSE;  // focus was given to the default button
+    }
+    case WM_COMMAND: {
+        int id = LOWORD(wParam);
+        if (HIWORD(wParam) != BN_CLICKED) return FALSE;
+        // Esc and the close box arrive as IDCANCEL; they press the escape button, if any.
+        if (id == IDCANCEL && !(request->buttons & mbCancel)) id = request->escapeId;
+        if (id != 0) EndDialog(dialog, id);
+        return TRUE;
+    }
+    }
+    return FALSE;
+}
+
+HFONT CreateMessageFont() {
+    NONCLIENTMETRICSA metrics{};
+    metrics.cbSize = sizeof metrics;
+    if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return CreateFontIndirectA(&metrics.lfMessageFont);
+    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+}
+
+}  // namespace
+
+TModalResult MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) {
+    // An empty template: the controls are made and measured when the dialog starts.
+    alignas(DWORD) WORD buffer[16] = {};
+    auto* dialogTemplate = reinterpret_cast<DLGTEMPLATE*>(buffer);
+    dialogTemplate->style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
+    dialogTemplate->dwExtendedStyle = WS_EX_DLGMODALFRAME;
+
+    DialogRequest request{&text, type, buttons, DefaultButtonId(buttons), EscapeButtonId(buttons),
+                          CreateMessageFont()};
+    HWND owner = GetActiveWindow();
+    INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, owner,
+                                             DialogProc, reinterpret_cast<LPARAM>(&request));
+    DeleteObject(request.font);
+    return result > 0 ? static_cast<TModalResult>(result) : mrNone;
+}
+
+void ShowMessage(const std::string& text) {
+    MessageDlg(text, mtCustom, mbOK);
+}

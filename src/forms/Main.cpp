@@ -1,0 +1,216 @@
+#include "forms/Main.h"
+
+#include "base/AnsiPath.h"
+#include "base/Exception.h"
+#include "base/MessageDialog.h"
+#include "forms/MainFormDefinition.h"
+#include "jvlink/JVLinkErrors.h"
+#include "resource.h"
+
+TMainForm* MainForm = nullptr;
+
+namespace {
+
+// Our JV-Link software id prefix: two codes, then the program's short name, each ended by
+// "/". 29 characters; with the version the id stays well below JV-Link's 64-byte limit.
+const char kSoftwareIdPrefix[] = "JC260101/JC260102/CacheClean/";
+static_assert(sizeof kSoftwareIdPrefix - 1 == 29, "the prefix is 29 characters");
+
+const DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+const DWORD kExStyle = WS_EX_CONTROLPARENT;
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+}  // namespace
+
+TMainForm::TMainForm() {
+    MainForm = this;
+}
+
+TMainForm::~TMainForm() {
+    JVLink1.Destroy();
+    for (HFONT font : fonts_) DeleteObject(font);
+    if (MainForm == this) MainForm = nullptr;
+}
+
+std::string TMainForm::SoftwareId() const {
+    return kSoftwareIdPrefix + VersionText;
+}
+
+HFONT TMainForm::MakeFont(const TFontDefinition& font) {
+    LOGFONTA logFont{};
+    logFont.lfHeight = -ScaleToScreen(font.height, dpi_);
+    logFont.lfWeight = FW_NORMAL;
+    logFont.lfCharSet = font.charset;
+    lstrcpynA(logFont.lfFaceName, font.face, LF_FACESIZE);
+    HFONT handle = CreateFontIndirectA(&logFont);
+    fonts_.push_back(handle);
+    return handle;
+}
+
+void TMainForm::Create() {
+    const TMainFormDefinition& form = kMainFormDefinition;
+    dpi_ = ScreenDpi();
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HICON icon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_MAINICON));
+    RegisterClassOnce("TMainForm", icon, GetSysColorBrush(COLOR_BTNFACE));
+
+    RECT frame{0, 0, ScaleToScreen(form.clientWidth, dpi_), ScaleToScreen(form.clientHeight, dpi_)};
+    AdjustWindowRectEx(&frame, kStyle, TRUE, kExStyle);
+    CreateHandle(kExStyle, "TMainForm", form.caption, kStyle, form.left, form.top,
+                 frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr);
+    if (!Handle()) throw Exception("The main window cannot be created");
+    CreateMainMenu();
+
+    // A menu bar that wraps takes client height: make the client area exactly the design's.
+    RECT client;
+    GetClientRect(Handle(), &client);
+    int missingWidth = ScaleToScreen(form.clientWidth, dpi_) - client.right;
+    int missingHeight = ScaleToScreen(form.clientHeight, dpi_) - client.bottom;
+    if (missingWidth || missingHeight) {
+        RECT window;
+        GetWindowRect(Handle(), &window);
+        SetWindowPos(Handle(), nullptr, 0, 0, window.right - window.left + missingWidth,
+                     window.bottom - window.top + missingHeight, SWP_NOMOVE | SWP_NOZORDER);
+    }
+
+    CreateControls();
+    FormCreate();
+}
+
+void TMainForm::CreateMainMenu() {
+    SetMenu(Handle(), BuildMenuBar(kMainFormDefinition.menu, kMainFormDefinition.menuCount));
+}
+
+void TMainForm::CreateControls() {
+    const TMainFormDefinition& form = kMainFormDefinition;
+    HFONT formFont = MakeFont(*form.font);
+    SendMessageA(Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(formFont), FALSE);
+    auto scaled = [this](const TControlDefinition<TMainForm>& control) {
+        return RECT{ScaleToScreen(control.left, dpi_), ScaleToScreen(control.top, dpi_),
+                    ScaleToScreen(control.left + control.width, dpi_),
+                    ScaleToScreen(control.top + control.height, dpi_)};
+    };
+    Panel1.StaticTextColor = [&form](int id) {
+        for (std::size_t i = 0; i < form.controlCount; ++i)
+            if (form.controls[i].id == id)
+                return ColorToRGB(form.controls[i].font ? form.controls[i].font->color : form.font->color);
+        return ColorToRGB(form.font->color);
+    };
+    for (std::size_t i = 0; i < form.controlCount; ++i) {
+        const auto& control = form.controls[i];
+        RECT bounds = scaled(control);
+        HFONT font = control.font ? MakeFont(*control.font) : formFont;
+        switch (control.kind) {
+        case ControlKind::Panel:
+            Panel1.Create(Handle(), control.id, bounds);
+            break;
+        case ControlKind::Label: {
+            HWND label = CreateWindowExA(0, "STATIC", control.caption,
+                                         WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX, bounds.left,
+                                         bounds.top, bounds.right - bounds.left,
+                                         bounds.bottom - bounds.top, Panel1.Handle(),
+                                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(control.id)),
+                                         GetModuleHandleA(nullptr), nullptr);
+            SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+            break;
+        }
+        case ControlKind::SpeedButton: {
+            SpeedButton1.Create(Panel1.Handle(), control.id, bounds, control.caption, font);
+            auto handler = control.onClick;
+            SpeedButton1.OnClick = [this, handler] { (this->*handler)(); };
+            break;
+        }
+        case ControlKind::JVLink:
+            JVLink1.Create(Panel1.Handle(), bounds,
+                           std::vector<BYTE>(form.jvlinkState, form.jvlinkState + form.jvlinkStateSize));
+            break;
+        }
+    }
+}
+
+void TMainForm::Show() {
+    ShowWindow(Handle(), SW_SHOWNORMAL);
+    UpdateWindow(Handle());
+}
+
+void TMainForm::Close() {
+    SendMessageA(Handle(), WM_CLOSE, 0, 0);
+}
+
+void TMainForm::Dispatch(int commandId) {
+    const TMainFormDefinition& form = kMainFormDefinition;
+    for (std::size_t i = 0; i < form.menuCount; ++i) {
+        const auto& item = form.menu[i];
+        if (item.id == commandId && item.onClick) {
+            (this->*item.onClick)();
+            return;
+        }
+    }
+}
+
+LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND:
+        if (HIWORD(wParam) == 0 && lParam == 0) Dispatch(LOWORD(wParam));
+        return 0;
+    case WM_SYSCOMMAND:
+        // A fixed single border: nothing may maximise or size the window.
+        if ((wParam & 0xFFF0) == SC_MAXIMIZE || (wParam & 0xFFF0) == SC_SIZE) return 0;
+        break;
+    case WM_NCLBUTTONDBLCLK:
+        if (wParam == HTCAPTION) return 0;
+        break;
+    case WM_SHOWWINDOW:
+        if (wParam && lParam == 0) FormShow();
+        break;
+    case WM_CLOSE:
+        FormCloseQuery();
+        DestroyWindow(Handle());
+        return 0;
+    case WM_DESTROY:
+        JVLink1.Destroy();
+        PostQuitMessage(0);
+        return 0;
+    }
+    return Window::HandleMessage(message, wParam, lParam);
+}
+
+void TMainForm::FormCreate() {
+    SetCurrentDirectoryA(ExtractFileDir(ExecutablePath()).c_str());
+}
+
+void TMainForm::FormShow() {
+    VersionText = "Ver.1.00";
+    LONG code = JVLink1.JVInit(SoftwareId());
+    if (code != 0) ShowMessage(JVInitFailureText(code));
+}
+
+void TMainForm::JVLink2Click() {
+    LONG code = JVLink1.JVSetUIProperties();
+    if (code != 0) {
+        MessageBeep(0);
+        MessageDlg(JVSetUIPropertiesFailureText(code), mtInformation, mbOK);
+    }
+}
+
+void TMainForm::FileExitItemClick() {
+    Close();
+}
+
+void TMainForm::HelpAboutItemClick() {
+    // The about dialog arrives with its own window.
+}
+
+void TMainForm::FormCloseQuery() {
+    // The window position is saved here once the settings file exists.
+}
+
+void TMainForm::SpeedButton1Click() {
+    // The cache deletion arrives with the folder lister.
+}

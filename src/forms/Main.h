@@ -1,0 +1,51 @@
+#pragma once
+// The main window: explains when the tool helps, carries the delete button, hosts the
+// JV-Link control every JV-Link call goes through, and has the File and Help menus.
+#include <string>
+#include <vector>
+#include "base/Panel.h"
+#include "base/SpeedButton.h"
+#include "base/Window.h"
+#include "jvlink/JVDTLabLib_TLB.h"
+
+class TMainForm : public Window {
+public:
+    TMainForm();
+    ~TMainForm() override;
+
+    // Creates the window and its controls from the form definition, then runs FormCreate.
+    // Raises when the hosted JV-Link control cannot be made.
+    void Create();
+    void Show();
+    void Close();
+
+    std::string VersionText;
+    std::string SoftwareId() const;
+
+    // Event handlers, named after the control and the event.
+    void FormCreate();
+    void FormShow();
+    void FormCloseQuery();
+    void JVLink2Click();
+    void FileExitItemClick();
+    void HelpAboutItemClick();
+    void SpeedButton1Click();
+
+    TPanel Panel1;
+    TSpeedButton SpeedButton1;
+    TJVLink JVLink1;
+
+protected:
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void CreateControls();
+    void CreateMainMenu();
+    HFONT MakeFont(const struct TFontDefinition& font);
+    void Dispatch(int commandId);
+
+    int dpi_ = 96;
+    std::vector<HFONT> fonts_;
+};
+
+extern TMainForm* MainForm;

@@ -1,0 +1,229 @@
+#include "AppDriver.h"
+
+#include <gtest/gtest.h>
+#include <cstring>
+#include <fstream>
+#include <stdexcept>
+#include "base/AnsiPath.h"
+
+namespace {
+
+bool TimedOut(DWORD start, DWORD timeoutMs) { return GetTickCount() - start > timeoutMs; }
+
+HRESULT CallStandIn(const char* entry) {
+    HMODULE module = LoadLibraryA((BinaryFolder() + "\\jvlink_standin.dll").c_str());
+    if (!module) return HRESULT_FROM_WIN32(GetLastError());
+    using Entry = HRESULT(WINAPI*)();
+    auto function = reinterpret_cast<Entry>(reinterpret_cast<void*>(GetProcAddress(module, entry)));
+    HRESULT hr = function ? function() : E_NOTIMPL;
+    FreeLibrary(module);
+    return hr;
+}
+
+void RemoveTree(const std::string& folder) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string path = folder + "\\" + name;
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
+            else DeleteFileA(path.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(folder.c_str());
+}
+
+// The current environment, less the stand-in's variables, plus the given ones.
+std::vector<wchar_t> EnvironmentBlock(const Environment& overrides) {
+    Environment variables;
+    bool uiGiven = false;
+    for (const auto& variable : overrides) uiGiven |= variable.first == L"JVLINK_STANDIN_UI";
+    if (!uiGiven) variables.emplace_back(L"JVLINK_STANDIN_UI", L"none");
+    variables.insert(variables.end(), overrides.begin(), overrides.end());
+
+    std::vector<wchar_t> block;
+    wchar_t* current = GetEnvironmentStringsW();
+    for (const wchar_t* entry = current; *entry; entry += wcslen(entry) + 1) {
+        if (_wcsnicmp(entry, L"JVLINK_STANDIN_", 15) == 0) continue;
+        block.insert(block.end(), entry, entry + wcslen(entry) + 1);
+    }
+    FreeEnvironmentStringsW(current);
+    for (const auto& variable : variables) {
+        std::wstring entry = variable.first + L"=" + variable.second;
+        block.insert(block.end(), entry.begin(), entry.end());
+        block.push_back(L'\0');
+    }
+    block.push_back(L'\0');
+    return block;
+}
+
+struct WindowQuery {
+    DWORD processId;
+    std::string className;
+    std::string caption;
+    HWND found;
+};
+
+BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM parameter) {
+    auto* query = reinterpret_cast<WindowQuery*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != query->processId || !IsWindowVisible(window)) return TRUE;
+    if (ClassName(window) != query->className) return TRUE;
+    if (!query->caption.empty() && WindowText(window) != query->caption) return TRUE;
+    query->found = window;
+    return FALSE;
+}
+
+struct TextQuery {
+    const std::string* text;
+    HWND found;
+};
+
+BOOL CALLBACK MatchChildText(HWND child, LPARAM parameter) {
+    auto* query = reinterpret_cast<TextQuery*>(parameter);
+    if (WindowText(child) != *query->text) return TRUE;
+    query->found = child;
+    return FALSE;
+}
+
+}  // namespace
+
+std::string BinaryFolder() {
+    char path[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string full(path, length);
+    return full.substr(0, full.find_last_of('\\'));
+}
+
+void RegisterStandIn() {
+    HRESULT hr = CallStandIn("DllRegisterServer");
+    if (FAILED(hr)) throw std::runtime_error("the stand-in cannot be registered");
+}
+
+void UnregisterStandIn() {
+    CallStandIn("DllUnregisterServer");
+}
+
+TempFolder::TempFolder() {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    static int counter = 0;
+    for (;;) {
+        path_ = std::string(base) + "jvcc_e2e_" + std::to_string(GetCurrentProcessId()) + "_" +
+                std::to_string(++counter);
+        if (CreateDirectoryA(path_.c_str(), nullptr)) break;
+    }
+}
+
+TempFolder::~TempFolder() { RemoveTree(path_); }
+
+AppProcess::AppProcess(const Environment& environment, const std::string& currentFolder) {
+    std::wstring program = AnsiToWide(BinaryFolder() + "\\JVCacheClean.exe");
+    std::wstring commandLine = L"\"" + program + L"\"";
+    std::vector<wchar_t> block = EnvironmentBlock(environment);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    std::wstring folder = AnsiToWide(currentFolder);
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+                        CREATE_UNICODE_ENVIRONMENT, block.data(),
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &process_))
+        throw std::runtime_error("JVCacheClean.exe cannot be started");
+    WaitForInputIdle(process_.hProcess, 10000);
+}
+
+AppProcess::~AppProcess() {
+    if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process_.hProcess, 99);
+        WaitForSingleObject(process_.hProcess, 5000);
+    }
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+}
+
+HWND AppProcess::FindWindowOfClass(const std::string& className, const std::string& caption) const {
+    WindowQuery query{process_.dwProcessId, className, caption, nullptr};
+    EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+HWND AppProcess::WaitForWindow(const std::string& className, const std::string& caption,
+                               DWORD timeoutMs) const {
+    DWORD start = GetTickCount();
+    for (;;) {
+        if (HWND window = FindWindowOfClass(className, caption)) return window;
+        if (TimedOut(start, timeoutMs) || WaitForSingleObject(process_.hProcess, 0) == WAIT_OBJECT_0)
+            return nullptr;
+        Sleep(20);
+    }
+}
+
+void AppProcess::ChooseMenu(HWND mainWindow, char menuLetter, char itemLetter) const {
+    PostMessageA(mainWindow, WM_SYSCOMMAND, SC_KEYMENU, menuLetter);
+    HWND popup = WaitForWindow("#32768", "", 10000);
+    ASSERT_NE(popup, nullptr) << "the menu did not open";
+    PostMessageA(mainWindow, WM_CHAR, static_cast<WPARAM>(itemLetter), 1);
+}
+
+DWORD AppProcess::WaitForExit(DWORD timeoutMs) const {
+    if (WaitForSingleObject(process_.hProcess, timeoutMs) != WAIT_OBJECT_0) return STILL_ACTIVE;
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process_.hProcess, &code);
+    return code;
+}
+
+std::string WindowText(HWND window) {
+    char text[4096] = {};
+    int length = static_cast<int>(SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text)));
+    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+std::string ClassName(HWND window) {
+    char name[128] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::string DialogMessage(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (_stricmp(ClassName(child).c_str(), "Static") != 0) continue;
+        if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) continue;
+        return WindowText(child);
+    }
+    return {};
+}
+
+HWND FindChildWithText(HWND parent, const std::string& text) {
+    TextQuery query{&text, nullptr};
+    EnumChildWindows(parent, MatchChildText, reinterpret_cast<LPARAM>(&query));
+    return query.found;
+}
+
+void ClickButton(HWND dialog, const std::string& caption) {
+    HWND button = FindChildWithText(dialog, caption);
+    ASSERT_NE(button, nullptr) << "no button " << caption;
+    PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+bool WaitUntilGone(HWND window, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (IsWindow(window) && IsWindowVisible(window)) {
+        if (TimedOut(start, timeoutMs)) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream file(path);
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}

@@ -1,0 +1,73 @@
+#pragma once
+// Drives the real JVCacheClean.exe from outside, as a user would: starts it with the
+// JV-Link stand-in configured through its environment, finds its windows, reads what they
+// show, presses their buttons and keys, and waits for its exit code.
+#include <windows.h>
+#include "base/AnsiPath.h"
+#include <string>
+#include <utility>
+#include <vector>
+
+using Environment = std::vector<std::pair<std::wstring, std::wstring>>;
+
+// The folder of the test programs, the program and the stand-in.
+std::string BinaryFolder();
+
+// Registers the stand-in (DllRegisterServer) or removes its registration.
+void RegisterStandIn();
+void UnregisterStandIn();
+
+// A fresh folder under the temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+private:
+    std::string path_;
+};
+
+class AppProcess {
+public:
+    // Starts the program with the stand-in's variables replaced by environment; the
+    // stand-in's settings dialog is off unless environment says otherwise.
+    explicit AppProcess(const Environment& environment, const std::string& currentFolder = "");
+    ~AppProcess();
+    AppProcess(const AppProcess&) = delete;
+    AppProcess& operator=(const AppProcess&) = delete;
+
+    // A visible top-level window of the process of that class (and caption, when given).
+    HWND WaitForWindow(const std::string& className, const std::string& caption = "",
+                       DWORD timeoutMs = 20000) const;
+    HWND FindWindowOfClass(const std::string& className, const std::string& caption = "") const;
+    HWND WaitForDialog(const std::string& caption, DWORD timeoutMs = 20000) const {
+        return WaitForWindow("#32770", caption, timeoutMs);
+    }
+    HWND WaitForMainWindow() const { return WaitForWindow("TMainForm"); }
+
+    // Opens a menu of the main window by its letter and chooses an item by its letter.
+    void ChooseMenu(HWND mainWindow, char menuLetter, char itemLetter) const;
+
+    // The exit code, or STILL_ACTIVE when the process did not end in time.
+    DWORD WaitForExit(DWORD timeoutMs = 20000) const;
+    DWORD ProcessId() const { return process_.dwProcessId; }
+
+private:
+    PROCESS_INFORMATION process_{};
+};
+
+std::string WindowText(HWND window);
+std::string ClassName(HWND window);
+// The text of the dialog's message (its static text that is not an icon).
+std::string DialogMessage(HWND dialog);
+// Child window of parent (any depth) with that text, or null.
+HWND FindChildWithText(HWND parent, const std::string& text);
+void ClickButton(HWND dialog, const std::string& caption);
+// Waits until the window is gone.
+bool WaitUntilGone(HWND window, DWORD timeoutMs = 20000);
+
+// The lines of a text file; empty when it does not exist.
+std::vector<std::string> ReadLines(const std::string& path);
