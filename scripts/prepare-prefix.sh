@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Makes the build tree's Wine prefix (32-bit, Japanese), keeps its server running, maps the
-# program's Japanese font names onto the installed IPA fonts, and registers the stand-in.
+# program's Japanese font names onto the installed IPA fonts, and registers the stand-in
+# there (and nowhere else).
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
-  wineboot -i >/dev/null 2>&1 || true
+  wineboot -i </dev/null >/dev/null 2>&1 || true
 fi
-wineserver -p 2>/dev/null || true
-wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d 'IPAGothic' /f >/dev/null 2>&1
-wine regsvr32 /s "$(winepath -w "$JVCC_BUILD/bin/jvlink_standin.dll")"
+wineserver -p </dev/null >/dev/null 2>&1 || true
+replacements='HKCU\Software\Wine\Fonts\Replacements'
+wine reg add "$replacements" /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f </dev/null >/dev/null 2>&1
+wine reg add "$replacements" /v 'ＭＳ ゴシック' /d 'IPAGothic' /f </dev/null >/dev/null 2>&1
+wine regsvr32 /s "$(winepath -w "$JVCC_BUILD/bin/jvlink_standin.dll")" </dev/null >/dev/null 2>&1
