@@ -12,7 +12,7 @@ struct TFontDefinition {
     TColor color;
 };
 
-enum class ControlKind { Panel, Label, SpeedButton, JVLink };
+enum class ControlKind { Panel, Label, SpeedButton, JVLink, FolderFileList };
 
 template <class Form>
 struct TControlDefinition {

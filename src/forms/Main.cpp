@@ -3,6 +3,7 @@
 #include "base/AnsiPath.h"
 #include "base/Exception.h"
 #include "base/MessageDialog.h"
+#include "forms/CacheDeletion.h"
 #include "forms/MainFormDefinition.h"
 #include "jvlink/JVLinkErrors.h"
 #include "resource.h"
@@ -126,6 +127,10 @@ void TMainForm::CreateControls() {
             SpeedButton1.OnClick = [this, handler] { (this->*handler)(); };
             break;
         }
+        case ControlKind::FolderFileList:
+            // Its folder is the directory current when the program started.
+            FileListBox1.reset(new FolderFileList);
+            break;
         case ControlKind::JVLink:
             JVLink1.Create(Panel1.Handle(), bounds,
                            std::vector<BYTE>(form.jvlinkState, form.jvlinkState + form.jvlinkStateSize));
@@ -212,5 +217,28 @@ void TMainForm::FormCloseQuery() {
 }
 
 void TMainForm::SpeedButton1Click() {
-    // The cache deletion arrives with the folder lister.
+    std::string savePath;
+    std::string refusal = SavePathRefusal(JVLink1.savePath(), savePath);
+    if (!refusal.empty()) {
+        MessageDlg(refusal, mtWarning, mbOK);
+        return;
+    }
+    const std::string dataFolder = savePath + "\\Data";
+    const std::string cacheFolder = savePath + "\\Cache";
+    const std::string question = "次のフォルダ内にあるキャッシュデータを削除します。よろしいですか？\r\n";
+    if (MessageDlg(question + dataFolder + "\r" + "\n" + cacheFolder, mtConfirmation, mbYes | mbNo) != mrYes)
+        return;
+
+    const LinkCheck check = LinkCheckForThisSystem();
+    int dataCount = 0;
+    if (FolderFileList::FolderExists(dataFolder)) dataCount = DeleteListedFiles(*FileListBox1, dataFolder, check);
+    int cacheCount = 0;
+    if (FolderFileList::FolderExists(cacheFolder))
+        cacheCount = DeleteListedFiles(*FileListBox1, cacheFolder, check);
+
+    MessageBeep(0);
+    MessageDlg(dataFolder + "内のキャッシュデータ" + std::to_string(dataCount) + "個" + "\r" + "\n" +
+                   cacheFolder + "内のキャッシュデータ" + std::to_string(cacheCount) + "個" + "\r" + "\n" +
+                   "を削除しました。",
+               mtInformation, mbOK);
 }

@@ -1,11 +1,13 @@
 #pragma once
 // The main window: explains when the tool helps, carries the delete button, hosts the
 // JV-Link control every JV-Link call goes through, and has the File and Help menus.
+#include <memory>
 #include <string>
 #include <vector>
 #include "base/Panel.h"
 #include "base/SpeedButton.h"
 #include "base/Window.h"
+#include "components/FolderFileList.h"
 #include "jvlink/JVDTLabLib_TLB.h"
 
 class TMainForm : public Window {
@@ -34,6 +36,7 @@ public:
     TPanel Panel1;
     TSpeedButton SpeedButton1;
     TJVLink JVLink1;
+    std::unique_ptr<FolderFileList> FileListBox1;  // made with the controls, not before
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -20,6 +20,8 @@ const Control kControls[] = {
     {"SpeedButton1", ControlKind::SpeedButton, IDC_SPEEDBUTTON1, 22, 102, 357, 45,
      "JRA-VAN Data Lab.のキャッシュデータを削除する", nullptr, &TMainForm::SpeedButton1Click},
     {"JVLink1", ControlKind::JVLink, IDC_JVLINK1, 22, 64, 32, 32, "", nullptr, nullptr},
+    // Never shown: it only lists the folders the delete button empties.
+    {"FileListBox1", ControlKind::FolderFileList, IDC_FILELISTBOX1, 250, 34, 145, 97, "", nullptr, nullptr},
 };
 
 using MenuItem = TMenuItemDefinition<TMainForm>;

@@ -20,23 +20,6 @@ HRESULT CallStandIn(const char* entry) {
     return hr;
 }
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = folder + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(folder.c_str());
-}
-
 // The current environment, less the stand-in's variables, plus the given ones.
 std::vector<wchar_t> EnvironmentBlock(const Environment& overrides) {
     Environment variables;
@@ -108,19 +91,6 @@ void RegisterStandIn() {
 void UnregisterStandIn() {
     CallStandIn("DllUnregisterServer");
 }
-
-TempFolder::TempFolder() {
-    char base[MAX_PATH];
-    GetTempPathA(MAX_PATH, base);
-    static int counter = 0;
-    for (;;) {
-        path_ = std::string(base) + "jvcc_e2e_" + std::to_string(GetCurrentProcessId()) + "_" +
-                std::to_string(++counter);
-        if (CreateDirectoryA(path_.c_str(), nullptr)) break;
-    }
-}
-
-TempFolder::~TempFolder() { RemoveTree(path_); }
 
 AppProcess::AppProcess(const Environment& environment, const std::string& currentFolder) {
     std::wstring program = AnsiToWide(BinaryFolder() + "\\JVCacheClean.exe");

@@ -4,6 +4,7 @@
 // show, presses their buttons and keys, and waits for its exit code.
 #include <windows.h>
 #include "base/AnsiPath.h"
+#include "TestFiles.h"
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,19 +17,6 @@ std::string BinaryFolder();
 // Registers the stand-in (DllRegisterServer) or removes its registration.
 void RegisterStandIn();
 void UnregisterStandIn();
-
-// A fresh folder under the temporary folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "\\" + name; }
-private:
-    std::string path_;
-};
 
 class AppProcess {
 public:

@@ -1,0 +1,53 @@
+#include "components/FileNames.h"
+
+#include <windows.h>
+#include <vector>
+#include "base/AnsiPath.h"
+
+namespace {
+
+std::string LowerFileName(const std::string& text) {
+    std::string lowered = text;
+    for (std::string::size_type i = 0; i < lowered.size(); ++i) {
+        unsigned char byte = static_cast<unsigned char>(lowered[i]);
+        if (IsDBCSLeadByte(byte)) {
+            ++i;
+        } else if (byte >= 'A' && byte <= 'Z') {
+            lowered[i] = static_cast<char>(byte - 'A' + 'a');
+        }
+    }
+    return lowered;
+}
+
+bool CompareEqual(DWORD flags, const std::string& a, const std::string& b) {
+    return CompareStringA(LOCALE_USER_DEFAULT, flags, a.data(), static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+bool SameFileName(const std::string& a, const std::string& b) {
+    return CompareEqual(0, LowerFileName(a), LowerFileName(b));
+}
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+    return CompareEqual(NORM_IGNORECASE, a, b);
+}
+
+bool HasPathCharacter(const std::string& name) {
+    return LastDelimiter(name, "\\/:") != std::string::npos;
+}
+
+bool EndsWithCharacter(const std::string& text, char ch) {
+    const char delimiter[] = {ch, '\0'};
+    return !text.empty() && LastDelimiter(text, delimiter) == text.size() - 1;
+}
+
+std::string CurrentDirectory() {
+    std::vector<char> buffer(261);
+    for (;;) {
+        DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(length + 1);  // longer than MAX_PATH, as Wine allows
+    }
+}

@@ -1,0 +1,21 @@
+#pragma once
+// File-name rules of the system code page (double-byte aware) that the lister and the
+// deletion share.
+#include <string>
+
+// Equal as file names: A to Z lowered (double-byte characters unchanged), then compared
+// with the locale's string comparison.
+bool SameFileName(const std::string& a, const std::string& b);
+
+// Case-insensitive equality as a list box's exact search makes it.
+bool SameTextIgnoringCase(const std::string& a, const std::string& b);
+
+// True when the name holds "\", "/" or ":" as a whole character, so that as a relative
+// path it would not stay in the current folder.
+bool HasPathCharacter(const std::string& name);
+
+// True when the last whole character of text is ch.
+bool EndsWithCharacter(const std::string& text, char ch);
+
+// The process current directory.
+std::string CurrentDirectory();

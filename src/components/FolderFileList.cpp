@@ -1,0 +1,276 @@
+#include "components/FolderFileList.h"
+
+#include <windows.h>
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include "base/AnsiPath.h"
+#include "base/Exception.h"
+#include "components/FileNames.h"
+
+namespace {
+
+const DWORD kExcludedAlways = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | 0x08 /* volume label */ |
+                              FILE_ATTRIBUTE_DIRECTORY;
+const DWORD kAttributeBits[] = {0x01, 0x02, 0x04, 0x08, 0x10, 0x20};  // ftReadOnly .. ftArchive
+// Once a read has this many names, the busy cursor shows until it ends.
+const std::size_t kBusyCursorAfter = 100;
+
+void Enter(const std::string& directory) {
+    if (!SetCurrentDirectoryA(directory.c_str())) throw EInOutError(GetLastError());
+}
+
+bool HasWildcard(const std::string& text) {
+    return text.find_first_of("*?") != std::string::npos;
+}
+
+// The drive prefix: "X:", or "\\server\share" of a UNC path, or nothing.
+std::string DrivePrefix(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+    if (path.compare(0, 2, "\\\\") != 0) return {};
+    auto serverEnd = path.find('\\', 2);
+    if (serverEnd == std::string::npos) return path;
+    auto shareEnd = path.find('\\', serverEnd + 1);
+    return shareEnd == std::string::npos ? path : path.substr(0, shareEnd);
+}
+
+// Shows the busy cursor from the moment a long read passes kBusyCursorAfter names, and
+// puts the previous cursor back when the read ends, however it ends.
+class BusyCursorWhileLong {
+public:
+    void Passed(std::size_t count) {
+        if (shown_ || count <= kBusyCursorAfter) return;
+        previous_ = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        shown_ = true;
+    }
+    ~BusyCursorWhileLong() {
+        if (shown_) SetCursor(previous_);
+    }
+private:
+    bool shown_ = false;
+    HCURSOR previous_ = nullptr;
+};
+
+// Sorts without regard to case in the user's locale, as a sorted list box places its
+// strings; one sort key per name keeps a sort of many names fast.
+void SortNames(std::vector<std::string>& names) {
+    std::vector<std::string> keys(names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        int size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.data(),
+                                static_cast<int>(name.size()), nullptr, 0);
+        keys[i].resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+        if (size > 0)
+            LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.data(),
+                         static_cast<int>(name.size()), reinterpret_cast<char*>(&keys[i][0]), size);
+    }
+    std::vector<std::size_t> order(names.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
+        return std::strcmp(keys[a].c_str(), keys[b].c_str()) < 0;
+    });
+    std::vector<std::string> sorted;
+    sorted.reserve(names.size());
+    for (std::size_t index : order) sorted.push_back(std::move(names[index]));
+    names.swap(sorted);
+}
+
+}  // namespace
+
+FolderFileList::FolderFileList() : folder_(CurrentDirectory()) {}
+
+bool FolderFileList::FolderExists(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderFileList::PlainFileExists(const std::string& name) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(name.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    FILETIME local;
+    WORD date, time;
+    return FileTimeToLocalFileTime(&found.ftLastWriteTime, &local) &&
+           FileTimeToDosDateTime(&local, &date, &time);
+}
+
+std::string FolderFileList::JoinPath(const std::string& folder, const std::string& name) {
+    return EndsWithCharacter(folder, '\\') ? folder + name : folder + "\\" + name;
+}
+
+void FolderFileList::EnsureList() {
+    if (listExists_) return;
+    listExists_ = true;
+    ReadNames();
+}
+
+int FolderFileList::Count() {
+    EnsureList();
+    return static_cast<int>(names_.size());
+}
+
+std::string FolderFileList::Name(int index) {
+    EnsureList();
+    return names_.at(static_cast<std::size_t>(index));
+}
+
+int FolderFileList::SelectedIndex() {
+    EnsureList();
+    return selected_;
+}
+
+std::string FolderFileList::SelectedName() {
+    EnsureList();
+    return selected_ < 0 ? std::string() : names_[static_cast<std::size_t>(selected_)];
+}
+
+std::string FolderFileList::SelectedPath() {
+    std::string name = SelectedName();
+    return name.empty() ? std::string() : JoinPath(folder_, name);
+}
+
+void FolderFileList::SetMask(const std::string& mask) {
+    if (mask == mask_) return;
+    mask_ = mask;
+    ReadNames();
+}
+
+void FolderFileList::SetFileType(TFileType fileType) {
+    if (fileType == fileType_) return;
+    fileType_ = fileType;
+    ReadNames();
+}
+
+void FolderFileList::ReadNames() {
+    if (!listExists_) return;
+    DWORD attributeWord = 0;
+    for (int attr = ftReadOnly; attr <= ftArchive; ++attr)
+        if (fileType_ & FileTypeOf(static_cast<TFileAttr>(attr))) attributeWord |= kAttributeBits[attr];
+    const DWORD exclusion = kExcludedAlways & ~attributeWord;
+    const bool admitAll = (fileType_ & FileTypeOf(ftNormal)) != 0;
+
+    Enter(folder_);
+    names_.clear();
+    selected_ = -1;
+
+    BusyCursorWhileLong busy;
+    std::vector<std::string> read;
+    bool full = false;
+    std::string::size_type start = 0;
+    while (!full && start <= mask_.size()) {
+        auto end = mask_.find(';', start);
+        if (end == std::string::npos) end = mask_.size();
+        std::string pattern = mask_.substr(start, end - start);
+        start = end + 1;
+        if (pattern.empty()) continue;
+
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) continue;
+        do {
+            if (found.dwFileAttributes & exclusion) continue;
+            if (!admitAll && !(found.dwFileAttributes & attributeWord)) continue;
+            try {
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    read.push_back("[" + std::string(found.cFileName) + "]");
+                else
+                    read.push_back(found.cFileName);
+            } catch (const std::bad_alloc&) {
+                full = true;
+                break;
+            }
+            busy.Passed(read.size());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    SortNames(read);
+    names_.swap(read);
+    if (full) throw EOutOfResources("行を挿入できません");
+}
+
+void FolderFileList::SelectName(const std::string& name) {
+    if (SameFileName(name, SelectedName())) return;
+    // As a list box's exact search started after the first entry: the second entry to
+    // the last, then the first.
+    const int count = static_cast<int>(names_.size());
+    selected_ = -1;
+    for (int step = 1; step <= count; ++step) {
+        int index = step % count;
+        if (SameTextIgnoringCase(names_[static_cast<std::size_t>(index)], name)) {
+            selected_ = index;
+            return;
+        }
+    }
+}
+
+FolderFileList::SplitResult FolderFileList::SplitPath(const std::string& path) {
+    const std::string saved = CurrentDirectory();
+    SplitResult result{saved.empty() ? '\0' : saved[0], path, {}};
+    std::string root;
+    if (!path.empty() && path[0] == '[' && EndsWithCharacter(path, ']')) {
+        result.folder = path.substr(1, path.size() >= 2 ? path.size() - 2 : 0);
+    } else {
+        root = DrivePrefix(result.folder);
+        if (root.empty()) root = DrivePrefix(saved);
+        else result.folder.erase(0, root.size());
+        result.drive = root.size() >= 2 && root[1] == ':' ? root[0] : '\0';
+    }
+
+    try {
+        if (FolderExists(root)) Enter(root);
+        std::string& folder = result.folder;
+        std::string& file = result.file;
+        auto last = LastDelimiter(folder, "\\:");
+        file = last == std::string::npos ? folder : folder.substr(last + 1);
+        if (folder.size() == file.size() + 1) {
+            folder = "\\";
+        } else if (folder.size() > file.size()) {
+            folder.erase(folder.size() - file.size() - 1);
+        } else {
+            std::string current = CurrentDirectory();
+            current.erase(0, DrivePrefix(current).size());
+            folder = current.empty() ? "\\" : current;
+        }
+        if (!folder.empty()) Enter(folder);
+        if (!file.empty() && !HasWildcard(file) && !PlainFileExists(file)) {
+            Enter(file);
+            folder = folder.size() == 1 ? "\\" + file : folder + "\\" + file;
+            file.clear();
+        }
+        if (result.drive == '\0') folder = root + folder;
+    } catch (...) {
+        if (FolderExists(saved)) SetCurrentDirectoryA(saved.c_str());
+        throw;
+    }
+    if (FolderExists(saved)) Enter(saved);
+    return result;
+}
+
+void FolderFileList::ChangeFolder(const std::string& newFolder) {
+    if (SameFileName(newFolder, folder_)) return;
+    if (FolderExists(folder_)) Enter(folder_);
+    Enter(newFolder);
+    folder_ = CurrentDirectory();
+    ReadNames();
+}
+
+void FolderFileList::ApplyPath(const std::string& path) {
+    if (SameFileName(path, SelectedPath())) return;
+    if (path.empty()) return;
+    SplitResult split = SplitPath(path);
+    std::string newFolder =
+        split.drive ? std::string(1, split.drive) + ":" + split.folder : split.folder;
+    ChangeFolder(newFolder);
+    if (HasWildcard(split.file)) {
+        SetMask(split.file);
+    } else if (!split.file.empty()) {
+        SelectName(split.file);
+        if (!PlainFileExists(split.file)) throw EInvalidOperation("不正なファイル名 - " + path);
+        if (SelectedName().empty()) {
+            SetMask(split.file);
+            SelectName(split.file);
+        }
+    }
+}

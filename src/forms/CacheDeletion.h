@@ -1,0 +1,32 @@
+#pragma once
+// The cache deletion's steps that need no window: checking JV-Link's save path, and
+// deleting the listed files of one folder.
+#include <string>
+#include "components/FolderFileList.h"
+
+// Converts the control's save path to the ANSI code page; false when a character has no
+// exact equivalent there (a best-fit mapping could turn "¥" into a separator).
+bool SavePathToAnsi(const std::wstring& wide, std::string& ansi);
+
+// Starts with a drive letter, ":" and "\" (C:\JV, also C:\), or is a UNC path
+// \\server\share...: never relative to the current drive or directory.
+bool IsAbsoluteSavePath(const std::string& path);
+
+// Why a save path cannot be used, as the text to show; empty when it can.
+std::string SavePathRefusal(const std::wstring& wide, std::string& ansi);
+
+// How each listed entry is deleted.
+enum class LinkCheck {
+    None,             // DeleteFileA on the bare name (Windows removes a link itself)
+    FinalPathInside,  // open, confirm the entry's final path is that name in the folder,
+                      // and delete through that handle (Wine deletes a link's target)
+};
+
+// Wine follows a symbolic link when deleting; Windows does not.
+bool RunningUnderWine();
+LinkCheck LinkCheckForThisSystem();
+
+// Lists folder with the lister (re-reading it when it already was the lister's folder)
+// and deletes its listed files from last to first. Returns how many were deleted; an
+// entry that cannot be deleted is skipped. Errors of the lister end the run.
+int DeleteListedFiles(FolderFileList& lister, const std::string& folder, LinkCheck check);

@@ -1,0 +1,30 @@
+#pragma once
+// Real files for the tests, in temporary folders that the tests make and remove.
+#include <map>
+#include <string>
+
+// A fresh folder under the temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "\\" + name; }
+private:
+    std::string path_;
+};
+
+void RemoveTree(const std::string& folder);
+void MakeFolder(const std::string& path);
+// Creates or replaces a file with that content; attributes as SetFileAttributesA takes them.
+void WriteTextFile(const std::string& path, const std::string& content, unsigned long attributes = 0);
+void WriteTextFileW(const std::wstring& path, const std::string& content);
+bool Exists(const std::string& path);
+
+// Every file under folder (relative path -> content), for a before-and-after comparison.
+std::map<std::string, std::string> Snapshot(const std::string& folder);
+
+// Makes a Unix symbolic link (as a user outside Wine would); false where that cannot be done.
+bool MakeUnixSymlink(const std::string& target, const std::string& link);

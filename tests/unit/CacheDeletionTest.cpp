@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include "components/FileNames.h"
+#include "forms/CacheDeletion.h"
+
+namespace {
+
+TEST(SavePath, OnlyAbsolutePathsAreAccepted) {
+    const struct {
+        const char* path;
+        bool absolute;
+    } cases[] = {
+        {"C:\\JV", true},
+        {"c:\\JV\\", true},
+        {"C:\\", true},  // a drive root is a save path too
+        {"\\\\server\\share\\JV", true},
+        {"\\\\server\\share", true},
+        {"", false},
+        {"JV", false},
+        {"JV\\Data", false},
+        {"\\JV", false},  // the current drive's root
+        {"C:JV", false},  // the current directory of drive C
+        {"C:", false},
+        {"1:\\JV", false},
+        {"\\\\server", false},
+        {"\\\\server\\", false},
+        {"\\\\\\share", false},
+        {"\\\\.\\C:\\JV", false},
+        {"\\\\?\\C:\\JV", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsAbsoluteSavePath(c.path), c.absolute) << c.path;
+}
+
+TEST(SavePath, ConvertsOnlyWhenEveryCharacterIsExact) {
+    std::string ansi;
+    EXPECT_TRUE(SavePathToAnsi(L"C:\\\u8868\\JV", ansi));
+    EXPECT_EQ(ansi, "C:\\\x95\x5C\\JV");
+    // "¥" would come out as a backslash by best fit.
+    EXPECT_FALSE(SavePathToAnsi(L"C:\\a\u00A5..\u00A5x", ansi));
+    EXPECT_TRUE(ansi.empty());
+    EXPECT_FALSE(SavePathToAnsi(L"C:\\\U0001F600", ansi));
+    EXPECT_FALSE(SavePathToAnsi(L"C:\\caf\u00E9", ansi));
+    EXPECT_TRUE(SavePathToAnsi(L"", ansi));
+}
+
+TEST(SavePath, RefusalsSayWhy) {
+    std::string ansi;
+    EXPECT_EQ(SavePathRefusal(L"C:\\JV", ansi), "");
+    EXPECT_EQ(ansi, "C:\\JV");
+    EXPECT_NE(SavePathRefusal(L"", ansi).find("設定されていません"), std::string::npos);
+    EXPECT_NE(SavePathRefusal(L"JV", ansi).find("「JV」"), std::string::npos);
+    EXPECT_NE(SavePathRefusal(L"C:\\\u00A5", ansi).find("文字"), std::string::npos);
+}
+
+TEST(FileNames, PathCharactersAreWholeCharacters) {
+    const struct {
+        std::string name;
+        bool hasPathCharacter;
+    } cases[] = {
+        {"plain.txt", false},
+        {"\x95\x5C.txt", false},          // 表
+        {"\x83\x5C\x94\x5C", false},      // ソ能
+        {"a\\..\\..\\x", true},            // what "a¥..¥..¥x" reads back as
+        {"a/b", true},
+        {"c:x", true},
+        {"\x95\x5C\\x", true},
+    };
+    for (const auto& c : cases) EXPECT_EQ(HasPathCharacter(c.name), c.hasPathCharacter) << c.name;
+}
+
+TEST(FileNames, EqualityLowersOnlyAsciiLetters) {
+    EXPECT_TRUE(SameFileName("C:\\JV\\Data", "c:\\jv\\DATA"));
+    EXPECT_FALSE(SameFileName("C:\\JV\\Data", "C:\\JV\\Dat"));
+    EXPECT_TRUE(SameFileName("\x95\x5C", "\x95\x5C"));
+    EXPECT_FALSE(SameFileName("\x95\x5C", "\x95\x5D"));
+    EXPECT_TRUE(SameFileName("", ""));
+    EXPECT_TRUE(EndsWithCharacter("C:\\", '\\'));
+    EXPECT_FALSE(EndsWithCharacter("C:\\\x95\x5C", '\\'));  // ends with 表
+    EXPECT_FALSE(EndsWithCharacter("", '\\'));
+}
+
+TEST(CacheDeletion, KnowsWhenItRunsUnderWine) {
+    // These tests run under Wine, where deleting through a link reaches its target.
+    EXPECT_TRUE(RunningUnderWine());
+    EXPECT_EQ(LinkCheckForThisSystem(), LinkCheck::FinalPathInside);
+}
+
+}  // namespace
