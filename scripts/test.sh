@@ -11,6 +11,6 @@ source "$here/xvfb.sh"
 wineserver -k 2>/dev/null || true
 # Nothing of Wine or Xvfb outlives the run.
 trap 'wineserver -k 2>/dev/null || true; stop_virtual_display' EXIT
-bash "$here/prepare-prefix.sh"
+bash "$here/prepare-prefix.sh" tests
 cd "$JVCC_BUILD"
 ctest --output-on-failure </dev/null
