@@ -53,11 +53,9 @@ bool DeleteCheckedEntry(const std::string& name, const std::string& folderFinalP
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (entry == INVALID_HANDLE_VALUE) return false;
+    // Without backup semantics a directory does not open, so the entry is a file here.
     bool deleted = false;
-    BY_HANDLE_FILE_INFORMATION information;
-    if (GetFileInformationByHandle(entry, &information) &&
-        !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        SameFileName(FinalPath(entry), FolderFileList::JoinPath(folderFinalPath, name))) {
+    if (SameFileName(FinalPath(entry), FolderFileList::JoinPath(folderFinalPath, name))) {
         FILE_DISPOSITION_INFO disposition{TRUE};
         deleted = SetFileInformationByHandle(entry, FileDispositionInfo, &disposition,
                                              sizeof disposition) != FALSE;
