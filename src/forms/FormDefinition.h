@@ -12,7 +12,7 @@ struct TFontDefinition {
     TColor color;
 };
 
-enum class ControlKind { Panel, Label, SpeedButton, JVLink, FolderFileList };
+enum class ControlKind { Panel, Label, SpeedButton, JVLink, FolderFileList, IniGT };
 
 template <class Form>
 struct TControlDefinition {

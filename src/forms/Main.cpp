@@ -1,6 +1,7 @@
 #include "forms/Main.h"
 
 #include "base/AnsiPath.h"
+#include "base/ErrorGuard.h"
 #include "base/Exception.h"
 #include "base/MessageDialog.h"
 #include "forms/CacheDeletion.h"
@@ -131,12 +132,16 @@ void TMainForm::CreateControls() {
             // Its folder is the directory current when the program started.
             FileListBox1.reset(new FolderFileList);
             break;
+        case ControlKind::IniGT:
+            IniGT1.SetDefaultDir(ddApplication);
+            break;
         case ControlKind::JVLink:
             JVLink1.Create(Panel1.Handle(), bounds,
                            std::vector<BYTE>(form.jvlinkState, form.jvlinkState + form.jvlinkStateSize));
             break;
         }
     }
+    IniGT1.Loaded();
 }
 
 void TMainForm::Show() {
@@ -175,7 +180,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam && lParam == 0) FormShow();
         break;
     case WM_CLOSE:
-        FormCloseQuery();
+        // A position that cannot be saved is reported, but never keeps the user from
+        // closing the program.
+        Guarded([this] { FormCloseQuery(); });
         DestroyWindow(Handle());
         return 0;
     case WM_DESTROY:
@@ -188,6 +195,13 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TMainForm::FormCreate() {
     SetCurrentDirectoryA(ExtractFileDir(ExecutablePath()).c_str());
+    // Saved positions are restored as they are, also off-screen ones.
+    RECT window;
+    GetWindowRect(Handle(), &window);
+    int top = IniGT1.ReadInteger("locate", "top", 10);
+    SetWindowPos(Handle(), nullptr, window.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    int left = IniGT1.ReadInteger("locate", "left", 10);
+    SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TMainForm::FormShow() {
@@ -213,7 +227,10 @@ void TMainForm::HelpAboutItemClick() {
 }
 
 void TMainForm::FormCloseQuery() {
-    // The window position is saved here once the settings file exists.
+    RECT window;
+    GetWindowRect(Handle(), &window);
+    IniGT1.WriteInteger("locate", "top", window.top);
+    IniGT1.WriteInteger("locate", "left", window.left);
 }
 
 void TMainForm::SpeedButton1Click() {

@@ -8,6 +8,7 @@
 #include "base/SpeedButton.h"
 #include "base/Window.h"
 #include "components/FolderFileList.h"
+#include "components/IniGT.h"
 #include "jvlink/JVDTLabLib_TLB.h"
 
 class TMainForm : public Window {
@@ -37,6 +38,7 @@ public:
     TSpeedButton SpeedButton1;
     TJVLink JVLink1;
     std::unique_ptr<FolderFileList> FileListBox1;  // made with the controls, not before
+    TIniGT IniGT1;
 
 protected:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

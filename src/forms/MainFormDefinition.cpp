@@ -22,6 +22,8 @@ const Control kControls[] = {
     {"JVLink1", ControlKind::JVLink, IDC_JVLINK1, 22, 64, 32, 32, "", nullptr, nullptr},
     // Never shown: it only lists the folders the delete button empties.
     {"FileListBox1", ControlKind::FolderFileList, IDC_FILELISTBOX1, 250, 34, 145, 97, "", nullptr, nullptr},
+    // Non-visual: the executable's name with ".ini", beside the executable.
+    {"IniGT1", ControlKind::IniGT, 0, 0, 0, 0, 0, "", nullptr, nullptr},
 };
 
 using MenuItem = TMenuItemDefinition<TMainForm>;

@@ -17,22 +17,66 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() { RemoveTree(path_); }
 
-void RemoveTree(const std::string& folder) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+namespace {
+
+std::wstring Wide(const std::string& ansi) {
+    int size = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], size);
+    wide.pop_back();
+    return wide;
+}
+
+// Wide names, so that files whose names have no ANSI form go too.
+void RemoveTreeW(const std::wstring& folder) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string path = folder + "\\" + name;
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(path);
-            else DeleteFileA(path.c_str());
-        } while (FindNextFileA(search, &found));
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring path = folder + L"\\" + name;
+            SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTreeW(path);
+            else DeleteFileW(path.c_str());
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(folder.c_str());
 }
+
+// Runs a program of the Unix side (Wine starts those too) and waits for it.
+bool RunUnixProgram(const std::string& program, std::string arguments) {
+    std::string commandLine = program + " " + arguments;
+    std::string windowsPath = "Z:" + program;
+    for (char& ch : windowsPath)
+        if (ch == '/') ch = '\\';
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(windowsPath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &process))
+        return false;
+    WaitForSingleObject(process.hProcess, 10000);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return true;
+}
+
+std::string UnixPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(LPCWSTR);
+    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix) return {};
+    char* converted = toUnix(Wide(path).c_str());
+    std::string result = converted ? converted : "";
+    if (converted) HeapFree(GetProcessHeap(), 0, converted);
+    return result;
+}
+
+}  // namespace
+
+void RemoveTree(const std::string& folder) { RemoveTreeW(Wide(folder)); }
 
 void MakeFolder(const std::string& path) {
     if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
@@ -117,29 +161,14 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
 }
 
 bool MakeUnixSymlink(const std::string& target, const std::string& link) {
-    using ToUnix = char*(CDECL*)(LPCWSTR);
-    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix) return false;
-    auto unixPath = [&](const std::string& path) {
-        int size = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-        std::wstring wide(static_cast<size_t>(size), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, &wide[0], size);
-        char* converted = toUnix(wide.c_str());
-        std::string result = converted ? converted : "";
-        if (converted) HeapFree(GetProcessHeap(), 0, converted);
-        return result;
-    };
-    std::string command = "/bin/ln -s \"" + unixPath(target) + "\" \"" + unixPath(link) + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA("Z:\\bin\\ln", &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
-        return false;
-    WaitForSingleObject(process.hProcess, 10000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    std::string from = UnixPath(target), to = UnixPath(link);
+    if (from.empty() || to.empty()) return false;
+    if (!RunUnixProgram("/bin/ln", "-s \"" + from + "\" \"" + to + "\"")) return false;
     for (int i = 0; i < 50 && !Exists(link); ++i) Sleep(20);
     return Exists(link);
+}
+
+void RemoveUnixLink(const std::string& link) {
+    std::string path = UnixPath(link);
+    if (!path.empty()) RunUnixProgram("/bin/rm", "-f \"" + path + "\"");
 }

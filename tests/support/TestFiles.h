@@ -28,3 +28,5 @@ std::map<std::string, std::string> Snapshot(const std::string& folder);
 
 // Makes a Unix symbolic link (as a user outside Wine would); false where that cannot be done.
 bool MakeUnixSymlink(const std::string& target, const std::string& link);
+// Removes such a link itself (Wine's own delete would reach its target).
+void RemoveUnixLink(const std::string& link);

@@ -131,6 +131,8 @@ TEST_F(FolderFileListTest, LeavesFilesInUseAndLinkTargetsAlone) {
     }
     EXPECT_EQ(deleted, 2) << "links are never counted as deleted files";
     EXPECT_EQ(Snapshot(outside).at("target.dat"), "must survive");
+    RemoveUnixLink(data + "\\link.dat");
+    RemoveUnixLink(data + "\\link2.dat");
 }
 
 TEST_F(FolderFileListTest, NeverDeletesThroughANameThatLeavesTheFolder) {

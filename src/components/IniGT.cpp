@@ -1,0 +1,107 @@
+#include "components/IniGT.h"
+
+#include <windows.h>
+#include <vector>
+#include "base/AnsiPath.h"
+
+namespace {
+
+std::string WindowsDirectory() {
+    std::vector<char> buffer(150);
+    for (;;) {
+        UINT length = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
+        if (length < buffer.size()) return std::string(buffer.data(), length);
+        buffer.resize(length + 1);
+    }
+}
+
+std::string ExecutableFolderWithSeparator() {
+    std::string path = ExecutablePath();
+    auto last = LastDelimiter(path, "\\:");
+    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+int DigitValue(char ch, bool hexadecimal) {
+    if (ch >= '0' && ch <= '9') return ch - '0';
+    if (!hexadecimal) return -1;
+    if (ch >= 'a' && ch <= 'f') return ch - 'a' + 10;
+    if (ch >= 'A' && ch <= 'F') return ch - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+std::string TIniFile::ReadString(const std::string& section, const std::string& key,
+                                 const std::string& fallback) const {
+    char buffer[2048];
+    DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer,
+                                            sizeof buffer, path_.c_str());
+    return std::string(buffer, length);
+}
+
+void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) const {
+    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str()))
+        throw ESettingsError(path_ + " に書き込めません");
+}
+
+void TIniGT::SetDefaultDir(TIniGTDefaultDir defaultDir) {
+    defaultDir_ = defaultDir;
+    SetFileName(fileName_);
+}
+
+void TIniGT::SetFileName(const std::string& fileName) {
+    fileName_ = fileName;
+    file_.reset();
+    file_.reset(new TIniFile(ResolveIniPath(fileName, defaultDir_, ExecutableFolderWithSeparator(),
+                                            defaultDir_ == ddWindows ? WindowsDirectory() : "")));
+}
+
+void TIniGT::Loaded() {
+    if (fileName_.empty()) SetFileName(ChangeFileExt(ExtractFileName(ExecutablePath()), ".ini"));
+}
+
+std::int32_t TIniGT::ReadInteger(const std::string& section, const std::string& key, std::int32_t fallback) const {
+    return IniTextToInteger(file_ ? file_->ReadString(section, key, "") : std::string(), fallback);
+}
+
+void TIniGT::WriteInteger(const std::string& section, const std::string& key, std::int32_t value) const {
+    if (!file_) throw ESettingsError(" に書き込めません");
+    file_->WriteString(section, key, std::to_string(value));
+}
+
+std::string ResolveIniPath(const std::string& fileName, TIniGTDefaultDir defaultDir,
+                           const std::string& executableFolder, const std::string& windowsDirectory) {
+    if (LastDelimiter(fileName, "\\:") != std::string::npos) return fileName;
+    switch (defaultDir) {
+    case ddApplication: return executableFolder + fileName;
+    case ddWindows: return windowsDirectory + "\\" + fileName;
+    case ddNone: break;
+    }
+    return fileName;
+}
+
+std::int32_t IniTextToInteger(const std::string& text, std::int32_t fallback) {
+    std::string value = text;
+    if (value.size() > 2 && value[0] == '0' && (value[1] == 'x' || value[1] == 'X')) value.replace(0, 2, "$");
+
+    std::string::size_type i = 0;
+    while (i < value.size() && value[i] == ' ') ++i;
+    bool negative = false;
+    if (i < value.size() && (value[i] == '+' || value[i] == '-')) negative = value[i++] == '-';
+    bool hexadecimal = i < value.size() && value[i] == '$';
+    if (hexadecimal) ++i;
+    if (i == value.size()) return fallback;
+
+    // Decimal stays within the signed range; hexadecimal may use all 32 bits.
+    const std::uint64_t limit = hexadecimal ? 0xFFFFFFFFull : negative ? 0x80000000ull : 0x7FFFFFFFull;
+    std::uint64_t magnitude = 0;
+    for (; i < value.size(); ++i) {
+        int digit = DigitValue(value[i], hexadecimal);
+        if (digit < 0) return fallback;
+        magnitude = magnitude * (hexadecimal ? 16 : 10) + static_cast<std::uint64_t>(digit);
+        if (magnitude > limit) return fallback;
+    }
+    std::uint32_t bits = static_cast<std::uint32_t>(magnitude);
+    if (negative) bits = 0u - bits;
+    return static_cast<std::int32_t>(bits);
+}

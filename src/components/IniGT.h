@@ -1,0 +1,59 @@
+#pragma once
+// A non-visual component that names one INI file and reads and writes integer keys of it
+// through the private-profile functions.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include "base/Exception.h"
+
+enum TIniGTDefaultDir { ddApplication, ddWindows, ddNone };
+
+// The settings file could not be written.
+class ESettingsError : public Exception {
+public:
+    using Exception::Exception;
+};
+
+// One INI file, by its resolved path.
+class TIniFile {
+public:
+    explicit TIniFile(const std::string& path) : path_(path) {}
+    const std::string& Path() const { return path_; }
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& fallback) const;
+    // Raises ESettingsError when the file cannot be written.
+    void WriteString(const std::string& section, const std::string& key, const std::string& value) const;
+private:
+    std::string path_;
+};
+
+class TIniGT {
+public:
+    TIniGTDefaultDir DefaultDir() const { return defaultDir_; }
+    void SetDefaultDir(TIniGTDefaultDir defaultDir);
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(const std::string& fileName);
+
+    // After the window's stored properties are applied: with no file name, the file is
+    // the executable's name with ".ini".
+    void Loaded();
+
+    // The resolved path; empty while there is no file name.
+    std::string Path() const { return file_ ? file_->Path() : std::string(); }
+
+    std::int32_t ReadInteger(const std::string& section, const std::string& key, std::int32_t fallback) const;
+    void WriteInteger(const std::string& section, const std::string& key, std::int32_t value) const;
+
+private:
+    TIniGTDefaultDir defaultDir_ = ddApplication;
+    std::string fileName_;
+    std::unique_ptr<TIniFile> file_;
+};
+
+// Where a file name lies: as given when it has a folder part, else in the executable's
+// folder (which ends with "\"), in the Windows directory, or as given.
+std::string ResolveIniPath(const std::string& fileName, TIniGTDefaultDir defaultDir,
+                           const std::string& executableFolder, const std::string& windowsDirectory);
+
+// An INI value as an integer: "0x"/"0X" before more text means hexadecimal, as "$" does;
+// leading spaces and one sign are allowed. Empty, invalid or out-of-range text gives fallback.
+std::int32_t IniTextToInteger(const std::string& text, std::int32_t fallback);
