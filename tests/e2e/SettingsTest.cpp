@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include "AppDriver.h"
+
+namespace {
+
+// The program's INI file lies beside it; each test starts without one and leaves none.
+class WindowPosition : public ::testing::Test {
+protected:
+    void SetUp() override { Remove(); }
+    void TearDown() override { Remove(); }
+    void Remove() {
+        SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(ini_.c_str());
+        RemoveDirectoryA(ini_.c_str());
+    }
+    static POINT TopLeft(HWND window) {
+        RECT bounds;
+        GetWindowRect(window, &bounds);
+        return POINT{bounds.left, bounds.top};
+    }
+    int Saved(const char* key) const {
+        return static_cast<int>(GetPrivateProfileIntA("locate", key, -999999, ini_.c_str()));
+    }
+    const std::string ini_ = BinaryFolder() + "\\JVCacheClean.ini";
+};
+
+TEST_F(WindowPosition, WithoutAFileOpensAtTenTen) {
+    AppProcess app(Environment{});
+    HWND main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    POINT at = TopLeft(main);
+    EXPECT_EQ(at.x, 10);
+    EXPECT_EQ(at.y, 10);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    EXPECT_EQ(Saved("top"), 10);
+    EXPECT_EQ(Saved("left"), 10);
+}
+
+TEST_F(WindowPosition, ReopensWhereItWasClosedAlsoOffScreen) {
+    const POINT positions[] = {{300, 200}, {-150, 5000}};
+    for (const POINT& position : positions) {
+        {
+            AppProcess app(Environment{});
+            HWND main = app.WaitForMainWindow();
+            ASSERT_NE(main, nullptr);
+            SetWindowPos(main, nullptr, position.x, position.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+            ASSERT_EQ(app.WaitForExit(), 0u);
+        }
+        EXPECT_EQ(Saved("left"), position.x);
+        EXPECT_EQ(Saved("top"), position.y);
+        AppProcess again(Environment{});
+        HWND main = again.WaitForMainWindow();
+        ASSERT_NE(main, nullptr);
+        POINT at = TopLeft(main);
+        EXPECT_EQ(at.x, position.x);
+        EXPECT_EQ(at.y, position.y);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(again.WaitForExit(), 0u);
+    }
+}
+
+TEST_F(WindowPosition, UsesTheFileBesideTheExecutableWhateverTheCurrentFolder) {
+    TempFolder elsewhere;
+    std::string decoy = elsewhere.File("JVCacheClean.ini");
+    WriteTextFile(decoy, "[locate]\r\ntop=500\r\nleft=600\r\n");
+    WriteTextFile(ini_, "[locate]\r\ntop=0x40\r\nleft=222\r\n");
+    AppProcess app(Environment{}, elsewhere.Path());
+    HWND main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    POINT at = TopLeft(main);
+    EXPECT_EQ(at.x, 222);
+    EXPECT_EQ(at.y, 64);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+    EXPECT_EQ(Snapshot(elsewhere.Path()).at("JVCacheClean.ini"), "[locate]\r\ntop=500\r\nleft=600\r\n");
+}
+
+TEST_F(WindowPosition, AFileThatCannotBeWrittenIsReportedAndTheProgramStillCloses) {
+    // Wine lets root write a read-only file; a folder in the file's place cannot be written.
+    MakeFolder(ini_);
+    AppProcess app(Environment{});
+    HWND main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    HWND error = app.WaitForDialog("JVCacheClean");
+    ASSERT_NE(error, nullptr);
+    EXPECT_EQ(DialogMessage(error), ini_ + " に書き込めません");
+    ClickButton(error, "OK");
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+}  // namespace
