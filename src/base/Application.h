@@ -16,3 +16,7 @@ public:
 private:
     bool comInitialized_ = false;
 };
+
+// Dispatches the messages already waiting in the current thread's queue and returns; a
+// WM_QUIT met on the way is posted again for the message loop.
+void ProcessPendingMessages();

@@ -6,6 +6,7 @@
 #include "base/MessageDialog.h"
 #include "forms/CacheDeletion.h"
 #include "forms/MainFormDefinition.h"
+#include "forms/Unit6.h"
 #include "jvlink/JVLinkErrors.h"
 #include "resource.h"
 
@@ -223,7 +224,11 @@ void TMainForm::FileExitItemClick() {
 }
 
 void TMainForm::HelpAboutItemClick() {
-    // The about dialog arrives with its own window.
+    TAboutBox aboutBox;
+    AboutBox = &aboutBox;
+    aboutBox.Label3D1.SetCaption(VersionText);
+    aboutBox.ShowModal(Handle());
+    AboutBox = nullptr;
 }
 
 void TMainForm::FormCloseQuery() {

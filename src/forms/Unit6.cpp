@@ -1,0 +1,164 @@
+#include "forms/Unit6.h"
+
+#include "base/ErrorGuard.h"
+#include "base/MessageDialog.h"
+#include "forms/HomePage.h"
+#include "forms/Unit6Definition.h"
+#include "resource.h"
+
+TAboutBox* AboutBox = nullptr;
+
+namespace {
+
+const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
+
+RECT BoundsOf(const TBoundsDefinition& bounds) {
+    return RECT{bounds.left, bounds.top, bounds.left + bounds.width, bounds.top + bounds.height};
+}
+
+HWND CreateButton(HWND dialog, int id, const TBoundsDefinition& bounds, const char* caption, DWORD style,
+                  HFONT font) {
+    HWND button = CreateWindowExA(0, "BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, bounds.left,
+                                  bounds.top, bounds.width, bounds.height, dialog,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                                  nullptr);
+    SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    return button;
+}
+
+}  // namespace
+
+TAboutBox::TAboutBox() : Image1("Image1"), Label3D2("Label3D2"), Label3D1("Label3D1") {
+    const TAboutBoxDefinition& form = kAboutBoxDefinition;
+    Image1.SetBounds(form.image1.left, form.image1.top, form.image1.width, form.image1.height);
+    ApplyLabelDefinition(Label3D2, form.label3D2);
+    ApplyLabelDefinition(Label3D1, form.label3D1);
+    IniGT1.SetDefaultDir(ddApplication);
+    IniGT1.Loaded();
+}
+
+void TAboutBox::ShowModal(HWND owner) {
+    // An empty template: the controls are made when the dialog starts.
+    alignas(DWORD) WORD buffer[16] = {};
+    auto* dialogTemplate = reinterpret_cast<DLGTEMPLATE*>(buffer);
+    dialogTemplate->style = kStyle;
+    dialogTemplate->dwExtendedStyle = WS_EX_DLGMODALFRAME;
+    owner_ = owner;
+    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, owner, DialogProc,
+                            reinterpret_cast<LPARAM>(this));
+    if (font_) DeleteObject(font_);
+    font_ = nullptr;
+    handle_ = nullptr;
+}
+
+void TAboutBox::CreateControls(HWND dialog, HWND owner) {
+    const TAboutBoxDefinition& form = kAboutBoxDefinition;
+    handle_ = dialog;
+    SetWindowTextA(dialog, form.caption);
+
+    // Client 324 x 258 as designed, centred on the main window.
+    RECT frame{0, 0, form.clientWidth, form.clientHeight};
+    AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME);
+    int width = frame.right - frame.left;
+    int height = frame.bottom - frame.top;
+    RECT around{};
+    if (!owner || !GetWindowRect(owner, &around)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &around, 0);
+    SetWindowPos(dialog, nullptr, around.left + (around.right - around.left - width) / 2,
+                 around.top + (around.bottom - around.top - height) / 2, width, height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+
+    LOGFONTA logFont{};
+    logFont.lfHeight = -form.fontHeight;
+    logFont.lfCharSet = SHIFTJIS_CHARSET;
+    lstrcpynA(logFont.lfFaceName, form.fontName, LF_FACESIZE);
+    font_ = CreateFontIndirectA(&logFont);
+
+    Panel1.BevelLowered = true;
+    Panel1.SingleBorder = true;
+    Panel1.Color = clBlack;
+    Panel1.Create(dialog, IDC_ABOUT_PANEL1, BoundsOf(form.panel1));
+    Image1.SetBitmap(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ABOUTARTWORK),
+                                                     IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    Panel1.GraphicControls().Add(&Image1);
+    Panel1.GraphicControls().Add(&Label3D2);
+    Panel1.GraphicControls().Add(&Label3D1);
+
+    CreateButton(dialog, IDC_ABOUT_BUTTON1, form.button1, form.button1Caption, BS_PUSHBUTTON, font_);
+    HWND ok = CreateButton(dialog, IDOK, form.bitBtn1, form.bitBtn1Caption, BS_OWNERDRAW, font_);
+    SendMessageA(dialog, DM_SETDEFID, IDOK, 0);
+    SetFocus(ok);
+}
+
+void TAboutBox::DrawOkButton(const DRAWITEMSTRUCT& item) const {
+    RECT bounds = item.rcItem;
+    HDC dc = item.hDC;
+    const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+    // The default button's dark frame, then the face.
+    FrameRect(dc, &bounds, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    InflateRect(&bounds, -1, -1);
+    DrawFrameControl(dc, &bounds, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
+    if (pushed) OffsetRect(&bounds, 1, 1);
+
+    // The check-mark glyph, then the caption beside it.
+    char caption[32];
+    int length = GetWindowTextA(item.hwndItem, caption, sizeof caption);
+    HGDIOBJ oldFont = SelectObject(dc, font_);
+    SIZE text{};
+    GetTextExtentPoint32A(dc, caption, length, &text);
+    const int glyph = 12;
+    int left = bounds.left + (bounds.right - bounds.left - glyph - 4 - text.cx) / 2;
+    int middle = (bounds.top + bounds.bottom) / 2;
+    HPEN pen = CreatePen(PS_SOLID, 2, RGB(0, 128, 0));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    POINT check[] = {{left, middle}, {left + 4, middle + 4}, {left + glyph, middle - 5}};
+    Polyline(dc, check, 3);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    TextOutA(dc, left + glyph + 4, middle - text.cy / 2, caption, length);
+    SelectObject(dc, oldFont);
+    if (item.itemState & ODS_FOCUS) {
+        RECT focus = item.rcItem;
+        InflateRect(&focus, -4, -4);
+        DrawFocusRect(dc, &focus);
+    }
+}
+
+void TAboutBox::Button1Click() {
+    if (!OpenHomePage(kHomePageUrl, SW_SHOW)) ShowMessage(kAboutBoxDefinition.homePageFailure);
+}
+
+void TAboutBox::FormClose() {
+    // The dialog is freed by its creator once ShowModal returns; each use makes a new one.
+    EndDialog(handle_, IDOK);
+}
+
+INT_PTR CALLBACK TAboutBox::DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+    auto* self = reinterpret_cast<TAboutBox*>(GetWindowLongPtrA(dialog, DWLP_USER));
+    if (!self) return FALSE;
+    INT_PTR handled = FALSE;
+    Guarded([&] {
+        switch (message) {
+        case WM_INITDIALOG:
+            self->CreateControls(dialog, self->owner_);
+            handled = FALSE;  // the focus is on OK already
+            break;
+        case WM_COMMAND:
+            if (HIWORD(wParam) != BN_CLICKED) break;
+            if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) self->FormClose();
+            else if (LOWORD(wParam) == IDC_ABOUT_BUTTON1) self->Button1Click();
+            handled = TRUE;
+            break;
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.CtlID != IDOK) break;
+            self->DrawOkButton(item);
+            handled = TRUE;
+            break;
+        }
+        }
+    });
+    return handled;
+}

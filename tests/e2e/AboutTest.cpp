@@ -1,0 +1,225 @@
+#include <gtest/gtest.h>
+
+#include <vector>
+#include "AppDriver.h"
+#include "base/Image.h"
+#include "forms/Unit6Definition.h"
+#include "resource.h"
+
+namespace {
+
+const char kAboutCaption[] = "ﾊﾞｰｼﾞｮﾝ情報";
+
+// 32-bit pixels of a width x height area.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<DWORD> data;
+    DWORD At(int x, int y) const { return data[static_cast<size_t>(y) * width + x] & 0xFFFFFF; }
+};
+
+HBITMAP MakeDib(HDC dc, int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+Pixels Copy(const void* bits, int width, int height) {
+    Pixels pixels;
+    pixels.width = width;
+    pixels.height = height;
+    const DWORD* first = static_cast<const DWORD*>(bits);
+    pixels.data.assign(first, first + static_cast<size_t>(width) * height);
+    return pixels;
+}
+
+// What the screen shows of a window's client area.
+Pixels Capture(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin{0, 0};
+    ClientToScreen(window, &origin);
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP dib = MakeDib(screen, client.right, client.bottom, &bits);
+    HGDIOBJ old = SelectObject(memory, dib);
+    BitBlt(memory, 0, 0, client.right, client.bottom, screen, origin.x, origin.y, SRCCOPY);
+    GdiFlush();
+    Pixels pixels = Copy(bits, client.right, client.bottom);
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+// The picture with the version label as the dialog should draw it, rendered here with
+// the program's own artwork and label; also returns where the label lies.
+Pixels ExpectedPanel(const std::string& version, int width, int height, RECT& labelBounds) {
+    const TAboutBoxDefinition& form = kAboutBoxDefinition;
+    HMODULE program = LoadLibraryExA((BinaryFolder() + "\\JVCacheClean.exe").c_str(), nullptr,
+                                     LOAD_LIBRARY_AS_DATAFILE);
+    TImage image("Image1");
+    image.SetBounds(form.image1.left, form.image1.top, form.image1.width, form.image1.height);
+    image.SetBitmap(static_cast<HBITMAP>(
+        LoadImageA(program, MAKEINTRESOURCEA(IDB_ABOUTARTWORK), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    TLabel3Dj credit("Label3D2"), label("Label3D1");
+    ApplyLabelDefinition(credit, form.label3D2);
+    ApplyLabelDefinition(label, form.label3D1);
+    label.SetCaption(version);
+    labelBounds = label.BoundsRect();
+
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP dib = MakeDib(screen, width, height, &bits);
+    HGDIOBJ old = SelectObject(memory, dib);
+    for (TGraphicControl* control : std::vector<TGraphicControl*>{&image, &credit, &label}) {
+        SetViewportOrgEx(memory, control->Left(), control->Top(), nullptr);
+        control->PaintTo(memory);
+    }
+    GdiFlush();
+    Pixels pixels = Copy(bits, width, height);
+    SelectObject(memory, old);
+    DeleteObject(dib);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+    if (program) FreeLibrary(program);
+    return pixels;
+}
+
+// Share of the label's pixels that equal the expected ones.
+double Match(const Pixels& shown, const Pixels& expected, const RECT& area) {
+    int same = 0, all = 0;
+    for (int y = area.top; y < area.bottom && y < shown.height; ++y)
+        for (int x = area.left; x < area.right && x < shown.width; ++x, ++all) same += shown.At(x, y) == expected.At(x, y);
+    return all ? static_cast<double>(same) / all : 0.0;
+}
+
+class AboutDialog : public ::testing::Test {
+protected:
+    void SetUp() override {
+        app_.reset(new AppProcess(Environment{}));
+        main_ = app_->WaitForMainWindow();
+        ASSERT_NE(main_, nullptr);
+    }
+    void TearDown() override {
+        if (!main_) return;
+        PostMessageA(main_, WM_CLOSE, 0, 0);
+        EXPECT_EQ(app_->WaitForExit(), 0u);
+    }
+    HWND Open() {
+        app_->ChooseMenu(main_, 'h', 'a');
+        return app_->WaitForDialog(kAboutCaption);
+    }
+    // Reads the version the dialog draws, by comparing its pixels with both texts.
+    void ExpectVersionShown(HWND dialog, const std::string& version) {
+        HWND panel = nullptr;
+        for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            if (ClassName(child) == "TPanel") panel = child;
+        ASSERT_NE(panel, nullptr);
+        Sleep(300);  // let it paint
+        Pixels shown = Capture(panel);
+        RECT label;
+        Pixels expected = ExpectedPanel(version, shown.width, shown.height, label);
+        RECT other;
+        Pixels wrong = ExpectedPanel("Version 1.00", shown.width, shown.height, other);
+        UnionRect(&label, &label, &other);
+        EXPECT_GT(Match(shown, expected, label), 0.99) << "the label does not read " << version;
+        EXPECT_LT(Match(shown, wrong, label), 0.97);
+    }
+    void PressEnter(HWND dialog) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+        PostMessageA(info.hwndFocus ? info.hwndFocus : dialog, WM_KEYDOWN, VK_RETURN, 0x001C0001);
+    }
+
+    std::unique_ptr<AppProcess> app_;
+    HWND main_ = nullptr;
+};
+
+TEST_F(AboutDialog, OpensAFreshDialogEachTimeWithTheVersion) {
+    for (bool byEnter : {true, false}) {
+        SCOPED_TRACE(byEnter ? "closed with Enter" : "closed with OK");
+        HWND dialog = Open();
+        ASSERT_NE(dialog, nullptr);
+        RECT client, bounds, owner;
+        GetClientRect(dialog, &client);
+        EXPECT_EQ(client.right, 324);
+        EXPECT_EQ(client.bottom, 258);
+        GetWindowRect(dialog, &bounds);
+        GetWindowRect(main_, &owner);
+        EXPECT_NEAR((bounds.left + bounds.right) / 2, (owner.left + owner.right) / 2, 1);
+        EXPECT_NEAR((bounds.top + bounds.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
+        EXPECT_NE(FindChildWithText(dialog, "ホームページ"), nullptr);
+        EXPECT_NE(FindChildWithText(dialog, "OK"), nullptr);
+        ExpectVersionShown(dialog, "Ver.1.00");
+        if (byEnter) PressEnter(dialog);
+        else ClickButton(dialog, "OK");
+        ASSERT_TRUE(WaitUntilGone(dialog));
+    }
+}
+
+// Takes the web and .htm associations away for one test, as on a machine without a
+// browser, and puts them back.
+class NoBrowser {
+public:
+    NoBrowser() {
+        for (const char* key : kKeys) {
+            std::string backup = std::string(kBackup) + "\\" + key;
+            HKEY source;
+            if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &source) != ERROR_SUCCESS) continue;
+            HKEY target;
+            RegCreateKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr);
+            RegCopyTreeA(source, nullptr, target);
+            RegCloseKey(target);
+            RegCloseKey(source);
+            saved_.push_back(key);
+            RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+            RegDeleteKeyA(HKEY_CLASSES_ROOT, key);
+        }
+    }
+    ~NoBrowser() {
+        for (const std::string& key : saved_) {
+            std::string backup = std::string(kBackup) + "\\" + key;
+            HKEY source, target;
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS) continue;
+            RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr);
+            RegCopyTreeA(source, nullptr, target);
+            RegCloseKey(target);
+            RegCloseKey(source);
+        }
+        RegDeleteTreeA(HKEY_CURRENT_USER, kBackup);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kBackup);
+    }
+    NoBrowser(const NoBrowser&) = delete;
+    NoBrowser& operator=(const NoBrowser&) = delete;
+
+private:
+    static constexpr const char* kKeys[] = {".htm", "http", "https", "htmlfile"};
+    static constexpr const char* kBackup = "Software\\JVCacheCleanTests\\Associations";
+    std::vector<std::string> saved_;
+};
+
+TEST_F(AboutDialog, WithoutABrowserTheHomePageButtonSaysSoAndTheDialogStays) {
+    NoBrowser noBrowser;
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    ClickButton(dialog, "ホームページ");
+    HWND message = app_->WaitForDialog("JVCacheClean");
+    ASSERT_NE(message, nullptr);
+    EXPECT_EQ(DialogMessage(message), "ホームページの表示に失敗しました。");
+    ClickButton(message, "OK");
+    ASSERT_TRUE(WaitUntilGone(message));
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "the about dialog stays open";
+    ClickButton(dialog, "OK");
+    ASSERT_TRUE(WaitUntilGone(dialog));
+}
+
+}  // namespace
