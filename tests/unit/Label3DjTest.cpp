@@ -357,29 +357,6 @@ TEST(Label3DjPaint, Borders) {
     }
 }
 
-TEST(Label3DjPaint, ADashedBevelIsDashed) {
-    HostWindow host;
-    TLabel3Dj label("Label3D1");
-    host.panel.GraphicControls().Add(&label);
-    label.SetAutoSize(false);
-    label.SetBounds(0, 0, 60, 10);
-    label.SetTransparent(true);
-    label.SetBorderPenStyle(psDash);
-    label.SetBorderType(btRecessed);
-    label.SetBorder(true);
-    Bitmap drawn(60, 10, kBack);
-    label.PaintTo(drawn.Dc());
-    int grayPixels = 0, gaps = 0;
-    for (int x = 0; x < 59; ++x) {
-        COLORREF c = drawn.At(x, 0);
-        if (c == RGB(128, 128, 128)) ++grayPixels;
-        else if (c == kBack) ++gaps;
-        else ADD_FAILURE() << "top row (" << x << ", 0) is " << Hex(c);
-    }
-    EXPECT_GT(grayPixels, 10);
-    EXPECT_GT(gaps, 5);
-}
-
 TEST(Label3DjPaint, OpaqueFillsItsPlaceTransparentLeavesThePixels) {
     const COLORREF fill = RGB(200, 10, 10);
     for (bool transparent : {false, true}) {
@@ -472,32 +449,6 @@ TEST(Label3DjPaint, TheHostPaintsVisibleControlsInOrderEachInItsPlace) {
 }
 
 // ---------------------------------------------------------------- properties
-
-TEST(Label3DjProperties, ConstructionValues) {
-    TLabel3Dj label("Label3D1");
-    EXPECT_EQ(label.Width(), 65);
-    EXPECT_EQ(label.Height(), 17);
-    EXPECT_TRUE(label.AutoSize());
-    EXPECT_TRUE(label.ShowAccelChar());
-    EXPECT_FALSE(label.Transparent());
-    EXPECT_EQ(label.Font().Name(), "Arial");
-    EXPECT_FALSE(label.ParentFont());
-    EXPECT_EQ(label.BorderColor(), clRed);
-    EXPECT_EQ(label.BorderPenStyle(), psSolid);
-    EXPECT_EQ(label.BorderWidth(), 1);
-    EXPECT_FALSE(label.Border());
-    EXPECT_EQ(label.BorderType(), btDefault);
-    EXPECT_EQ(label.Escapement(), 0);
-    EXPECT_EQ(label.TextStyle(), tsRaised);
-    EXPECT_EQ(label.LabelStyle(), lsDefault);
-    EXPECT_EQ(label.Address(), "");
-    EXPECT_EQ(label.EllipsesStyle(), esNone);
-    EXPECT_EQ(label.Shift(), 1);
-    EXPECT_EQ(label.Cursor(), crDefault);
-    EXPECT_FALSE(label.OnMouseEnter);
-    EXPECT_FALSE(label.OnMouseExit);
-    EXPECT_EQ(sizeof(TTextStyle), 1u);
-}
 
 TEST(Label3DjProperties, SettersRedrawAtOnceInvalidateOrDoNothing) {
     enum Effect { kAtOnce, kInvalidates, kNothing };
@@ -725,35 +676,6 @@ TEST_F(HostMouseTest, TheHoveredControlsCursor) {
         << "crDefault leaves it to the window";
 }
 
-TEST_F(HostMouseTest, ALeaveDuringAnEnterWaitsForTheEnterToFinish) {
-    a.whileEntering = [&] { Send(WM_MOUSEMOVE, 50, 50); };
-    Send(WM_MOUSEMOVE, 5, 5);
-    EXPECT_EQ(Take(), (Log{"enter a", "entered a", "leave a"}));
-}
-
-TEST_F(HostMouseTest, ControlsAndHostsForgetEachOther) {
-    {
-        Probe c("c", log);
-        host.Add(&c);
-        c.SetBounds(100, 100, 10, 10);
-        Send(WM_MOUSEMOVE, 105, 105);
-        EXPECT_EQ(host.Hovered(), &c);
-    }
-    EXPECT_EQ(host.Controls().size(), 2u);
-    EXPECT_EQ(host.Hovered(), nullptr);
-    Send(WM_MOUSEMOVE, 5, 5);
-    EXPECT_EQ(Take(), (Log{"enter c", "enter a"})) << "the destroyed one gets no leave";
-
-    Probe d("d", log);
-    {
-        TGraphicControlHost other(window.frame);
-        other.Add(&d);
-        EXPECT_EQ(d.Host(), &other);
-    }
-    EXPECT_EQ(d.Host(), nullptr);
-    EXPECT_EQ(d.ParentWindow(), nullptr);
-}
-
 TEST(HostedInAPanel, ThePanelHandsItsMouseToItsControls) {
     HostWindow window;
     std::vector<std::string> log;
@@ -816,17 +738,6 @@ TEST(Label3DjLink, LeavingTakesAwayAnUnderlineThatWasThereBefore) {
     EXPECT_EQ(label.Font().Style(), fsItalic);
 }
 
-TEST(Label3DjLink, ALabelNoLongerALinkKeepsItsHoverLook) {
-    LinkLabel label;
-    label.SetLabelStyle(lsEMailAddress);
-    label.MouseEnter();
-    label.SetLabelStyle(lsDefault);
-    label.MouseLeave();
-    EXPECT_EQ(label.Font().Color(), clRed);
-    EXPECT_TRUE(label.Font().Style() & fsUnderline);
-    EXPECT_EQ(label.Cursor(), crHandPoint);
-}
-
 TEST(Label3DjLink, AClickOpensTheAddressThenRunsOnClick) {
     const std::string appStart = std::to_string(crAppStart);
     const struct {
@@ -849,16 +760,6 @@ TEST(Label3DjLink, AClickOpensTheAddressThenRunsOnClick) {
         EXPECT_EQ(label.log, c.log) << c.style << " " << c.address;
         EXPECT_EQ(label.Cursor(), c.log.size() > 1 ? crHandPoint : crDefault) << c.style << " " << c.address;
     }
-}
-
-TEST(Label3DjLink, AFailedLaunchIsSilentAndTheClickGoesOn) {
-    LinkLabel label;
-    label.SetLabelStyle(lsWWWAddress);
-    label.SetAddress("http://example.com/");
-    label.launchFails = true;
-    EXPECT_NO_THROW(label.Click());
-    EXPECT_EQ(label.log.back(), "click");
-    EXPECT_EQ(label.Cursor(), crAppStart) << "the steps after the failure are skipped";
 }
 
 }  // namespace
