@@ -3,12 +3,7 @@
 # demo save path whose Data and Cache folders hold sample files, then opens the program:
 # on $DISPLAY when there is one, else on a virtual display, saving a screenshot.
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-bash "$here/install-deps.sh"
-bash "$here/build.sh"
-source "$here/wine-env.sh"
-source "$here/xvfb.sh"
-wineserver -k 2>/dev/null || true
+source "$(dirname "$0")/setup.sh"
 trap 'stop_virtual_display' EXIT
 bash "$here/prepare-prefix.sh"
 
