@@ -7,6 +7,7 @@
 #include <string>
 #include <algorithm>
 #include <vector>
+#include "TestFiles.h"
 #include "components/FileNames.h"
 #include "components/FolderFileList.h"
 #include "forms/CacheDeletion.h"
@@ -24,35 +25,15 @@ double Seconds() {
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-std::string UnixPath(const std::string& path) {
-    using ToUnix = char*(CDECL*)(LPCWSTR);
-    auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix) return {};
-    wchar_t wide[MAX_PATH];
-    MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-    char* converted = toUnix(wide);
-    std::string result = converted ? converted : "";
-    if (converted) HeapFree(GetProcessHeap(), 0, converted);
-    return result;
-}
-
 // Under Wine every new name costs a scan of the folder (names are matched without regard
 // to case), so large sets are made from the Unix side; on Windows one by one.
 bool FillFromUnix(const std::string& folder, int count) {
     std::string unixFolder = UnixPath(folder);
     if (unixFolder.empty()) return false;
-    std::string commandLine = "/bin/sh -c \"cd '" + unixFolder + "' && seq -f '%08g_JVDATA.jvd' 0 " +
-                              std::to_string(count - 1) + " | xargs touch && touch ../filled.marker\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA("Z:\\bin\\sh", &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+    if (!RunUnixProgram("/bin/sh", "-c \"cd '" + unixFolder + "' && seq -f '%08g_JVDATA.jvd' 0 " +
+                                       std::to_string(count - 1) + " | xargs touch && touch ../filled.marker\""))
         return false;
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    // Wine does not wait for a Unix process: the shell leaves a marker when it is done.
+    // The shell leaves a marker when it is done.
     std::string marker = folder.substr(0, folder.find_last_of('\\')) + "\\filled.marker";
     while (GetFileAttributesA(marker.c_str()) == INVALID_FILE_ATTRIBUTES) Sleep(20);
     DeleteFileA(marker.c_str());

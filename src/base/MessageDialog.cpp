@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 #include "base/AnsiPath.h"
+#include "base/ModalDialog.h"
 
 namespace {
 
@@ -166,17 +167,12 @@ HFONT CreateMessageFont() {
 }  // namespace
 
 TModalResult MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) {
-    // An empty template: the controls are made and measured when the dialog starts.
-    alignas(DWORD) WORD buffer[16] = {};
-    auto* dialogTemplate = reinterpret_cast<DLGTEMPLATE*>(buffer);
-    dialogTemplate->style = WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER;
-    dialogTemplate->dwExtendedStyle = WS_EX_DLGMODALFRAME;
-
     DialogRequest request{&text, type, buttons, DefaultButtonId(buttons), EscapeButtonId(buttons),
                           CreateMessageFont()};
     HWND owner = GetActiveWindow();
-    INT_PTR result = DialogBoxIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, owner,
-                                             DialogProc, reinterpret_cast<LPARAM>(&request));
+    // The controls are made and measured when the dialog starts.
+    INT_PTR result = RunModalDialog(owner, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER,
+                                    DialogProc, reinterpret_cast<LPARAM>(&request));
     DeleteObject(request.font);
     return result > 0 ? static_cast<TModalResult>(result) : mrNone;
 }

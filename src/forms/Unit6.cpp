@@ -1,6 +1,7 @@
 #include "forms/Unit6.h"
 
 #include "base/ErrorGuard.h"
+#include "base/ModalDialog.h"
 #include "base/MessageDialog.h"
 #include "forms/HomePage.h"
 #include "forms/Unit6Definition.h"
@@ -38,14 +39,8 @@ TAboutBox::TAboutBox() : Image1("Image1"), Label3D2("Label3D2"), Label3D1("Label
 }
 
 void TAboutBox::ShowModal(HWND owner) {
-    // An empty template: the controls are made when the dialog starts.
-    alignas(DWORD) WORD buffer[16] = {};
-    auto* dialogTemplate = reinterpret_cast<DLGTEMPLATE*>(buffer);
-    dialogTemplate->style = kStyle;
-    dialogTemplate->dwExtendedStyle = WS_EX_DLGMODALFRAME;
     owner_ = owner;
-    DialogBoxIndirectParamA(GetModuleHandleA(nullptr), dialogTemplate, owner, DialogProc,
-                            reinterpret_cast<LPARAM>(this));
+    RunModalDialog(owner, kStyle, DialogProc, reinterpret_cast<LPARAM>(this));
     if (font_) DeleteObject(font_);
     font_ = nullptr;
     handle_ = nullptr;

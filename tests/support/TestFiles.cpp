@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <stdexcept>
+#include "base/AnsiPath.h"
 
 TempFolder::TempFolder() {
     char base[MAX_PATH];
@@ -18,14 +19,6 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() { RemoveTree(path_); }
 
 namespace {
-
-std::wstring Wide(const std::string& ansi) {
-    int size = MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(size), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], size);
-    wide.pop_back();
-    return wide;
-}
 
 // Wide names, so that files whose names have no ANSI form go too.
 void RemoveTreeW(const std::wstring& folder) {
@@ -45,8 +38,12 @@ void RemoveTreeW(const std::wstring& folder) {
     RemoveDirectoryW(folder.c_str());
 }
 
+}  // namespace
+
+void RemoveTree(const std::string& folder) { RemoveTreeW(AnsiToWide(folder)); }
+
 // Runs a program of the Unix side (Wine starts those too) and waits for it.
-bool RunUnixProgram(const std::string& program, std::string arguments) {
+bool RunUnixProgram(const std::string& program, const std::string& arguments) {
     std::string commandLine = program + " " + arguments;
     std::string windowsPath = "Z:" + program;
     for (char& ch : windowsPath)
@@ -68,15 +65,11 @@ std::string UnixPath(const std::string& path) {
     auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
     if (!toUnix) return {};
-    char* converted = toUnix(Wide(path).c_str());
+    char* converted = toUnix(AnsiToWide(path).c_str());
     std::string result = converted ? converted : "";
     if (converted) HeapFree(GetProcessHeap(), 0, converted);
     return result;
 }
-
-}  // namespace
-
-void RemoveTree(const std::string& folder) { RemoveTreeW(Wide(folder)); }
 
 void MakeFolder(const std::string& path) {
     if (!CreateDirectoryA(path.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
@@ -124,10 +117,7 @@ void AddToSnapshot(const std::string& root, const std::string& relative,
     WIN32_FIND_DATAW found;
     std::wstring pattern;
     std::string folder = relative.empty() ? root : root + "\\" + relative;
-    int size = MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, nullptr, 0);
-    pattern.resize(static_cast<size_t>(size));
-    MultiByteToWideChar(CP_ACP, 0, folder.c_str(), -1, &pattern[0], size);
-    pattern.pop_back();
+    pattern = AnsiToWide(folder);
     std::wstring widePrefix = pattern + L"\\";
     HANDLE search = FindFirstFileW((pattern + L"\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return;

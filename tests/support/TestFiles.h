@@ -26,6 +26,12 @@ bool Exists(const std::string& path);
 // Every file under folder (relative path -> content), for a before-and-after comparison.
 std::map<std::string, std::string> Snapshot(const std::string& folder);
 
+// The Unix path of a Windows path under Wine; empty elsewhere.
+std::string UnixPath(const std::string& path);
+// Starts a program of the Unix side (Wine starts those too). Wine does not wait for it to
+// end: callers that need its result watch for it.
+bool RunUnixProgram(const std::string& program, const std::string& arguments);
+
 // Makes a Unix symbolic link (as a user outside Wine would); false where that cannot be done.
 bool MakeUnixSymlink(const std::string& target, const std::string& link);
 // Removes such a link itself (Wine's own delete would reach its target).
