@@ -2,7 +2,7 @@
 # Installs what the build and the tests need on Debian 12, as root. Safe to run again.
 set -euo pipefail
 
-pkgs=(cmake make g++-mingw-w64-i686 mingw-w64-tools wine wine32 wine64 xvfb xauth
+pkgs=(cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32 wine64 xvfb xauth
       x11-utils xdotool imagemagick fonts-ipafont-gothic fonts-ipafont-mincho locales googletest)
 
 need_install=0

@@ -140,3 +140,12 @@ int DeleteListedFiles(FolderFileList& lister, const std::string& folder, LinkChe
     }
     return deleted;
 }
+
+CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string& savePath, LinkCheck check) {
+    CacheDeletionCounts counts;
+    const std::string dataFolder = savePath + "\\Data";
+    const std::string cacheFolder = savePath + "\\Cache";
+    if (FolderFileList::FolderExists(dataFolder)) counts.data = DeleteListedFiles(lister, dataFolder, check);
+    if (FolderFileList::FolderExists(cacheFolder)) counts.cache = DeleteListedFiles(lister, cacheFolder, check);
+    return counts;
+}

@@ -30,3 +30,13 @@ LinkCheck LinkCheckForThisSystem();
 // and deletes its listed files from last to first. Returns how many were deleted; an
 // entry that cannot be deleted is skipped. Errors of the lister end the run.
 int DeleteListedFiles(FolderFileList& lister, const std::string& folder, LinkCheck check);
+
+// What one run deleted in each folder.
+struct CacheDeletionCounts {
+    int data = 0;
+    int cache = 0;
+};
+
+// The delete button's work once the user has answered Yes: <savePath>\Data, then
+// <savePath>\Cache, each emptied of its listed files when it exists. An error ends the run.
+CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string& savePath, LinkCheck check);

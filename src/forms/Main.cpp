@@ -251,12 +251,9 @@ void TMainForm::SpeedButton1Click() {
     if (MessageDlg(question + dataFolder + "\r" + "\n" + cacheFolder, mtConfirmation, mbYes | mbNo) != mrYes)
         return;
 
-    const LinkCheck check = LinkCheckForThisSystem();
-    int dataCount = 0;
-    if (FolderFileList::FolderExists(dataFolder)) dataCount = DeleteListedFiles(*FileListBox1, dataFolder, check);
-    int cacheCount = 0;
-    if (FolderFileList::FolderExists(cacheFolder))
-        cacheCount = DeleteListedFiles(*FileListBox1, cacheFolder, check);
+    const CacheDeletionCounts counts = DeleteCacheFolders(*FileListBox1, savePath, LinkCheckForThisSystem());
+    const int dataCount = counts.data;
+    const int cacheCount = counts.cache;
 
     MessageBeep(0);
     MessageDlg(dataFolder + "内のキャッシュデータ" + std::to_string(dataCount) + "個" + "\r" + "\n" +
