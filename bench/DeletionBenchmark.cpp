@@ -114,7 +114,7 @@ double TimeVariant(Variant variant, const std::string& root, int count) {
         case kCommand:
         case kChecked:
             if (FolderFileList::FolderExists(path))
-                deleted += DeleteListedFiles(lister, path,
+                deleted += DeleteListedFiles(lister, save, path,
                                              variant == kChecked ? LinkCheck::FinalPathInside : LinkCheck::None);
             break;
         default: break;

@@ -135,6 +135,11 @@ HRESULT JVLinkStandIn::readSavePath(VARIANT* result, EXCEPINFO* exception) {
     }
     if (!result) return S_OK;
     std::wstring path = StandInSettings::currentSavePath();
+    // A save path with a NUL inside it, as a broken setting could give: the BSTR keeps its
+    // full length, so the caller sees every character.
+    std::wstring afterNul;
+    if (StandInEnvironment::read(L"JVLINK_STANDIN_SAVEPATH_AFTER_NUL", afterNul))
+        path += std::wstring(1, L'\0') + afterNul;
     VariantInit(result);
     result->vt = VT_BSTR;
     result->bstrVal = SysAllocStringLen(path.data(), static_cast<UINT>(path.size()));

@@ -35,6 +35,18 @@ std::string::size_type LastDelimiter(const std::string& text, const char* delimi
     return found;
 }
 
+std::string::size_type FindDelimiter(const std::string& text, char delimiter, std::string::size_type from) {
+    for (std::string::size_type i = from; i < text.size(); ++i) {
+        unsigned char byte = static_cast<unsigned char>(text[i]);
+        if (IsDBCSLeadByte(byte) && i + 1 < text.size()) {
+            ++i;
+            continue;
+        }
+        if (text[i] == delimiter) return i;
+    }
+    return std::string::npos;
+}
+
 std::string ExtractFileDir(const std::string& path) {
     auto last = LastDelimiter(path, "\\:");
     if (last == std::string::npos) return {};

@@ -10,6 +10,10 @@ std::wstring AnsiToWide(const std::string& text);
 // Byte index of the last whole character of text that is one of delimiters, or npos.
 std::string::size_type LastDelimiter(const std::string& text, const char* delimiters);
 
+// Byte index of the first whole character of text, at or after from (a character
+// boundary), that is delimiter; npos when there is none.
+std::string::size_type FindDelimiter(const std::string& text, char delimiter, std::string::size_type from = 0);
+
 // Folder part of a path without its trailing backslash, except for a drive root ("C:\").
 std::string ExtractFileDir(const std::string& path);
 // Everything after the last "\" or ":".

@@ -51,3 +51,12 @@ std::string CurrentDirectory() {
         buffer.resize(length + 1);  // longer than MAX_PATH, as Wine allows
     }
 }
+
+std::string DrivePrefix(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+    if (path.compare(0, 2, "\\\\") != 0) return {};
+    auto serverEnd = FindDelimiter(path, '\\', 2);
+    if (serverEnd == std::string::npos) return path;
+    auto shareEnd = FindDelimiter(path, '\\', serverEnd + 1);
+    return shareEnd == std::string::npos ? path : path.substr(0, shareEnd);
+}

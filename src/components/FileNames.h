@@ -19,3 +19,7 @@ bool EndsWithCharacter(const std::string& text, char ch);
 
 // The process current directory.
 std::string CurrentDirectory();
+
+// The drive prefix: "X:", or "\\server\share" of a UNC path (the whole path when nothing
+// follows the share), or nothing. A 0x5C trail byte in a server or share name is no separator.
+std::string DrivePrefix(const std::string& path);

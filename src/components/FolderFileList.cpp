@@ -24,16 +24,6 @@ bool HasWildcard(const std::string& text) {
     return text.find_first_of("*?") != std::string::npos;
 }
 
-// The drive prefix: "X:", or "\\server\share" of a UNC path, or nothing.
-std::string DrivePrefix(const std::string& path) {
-    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
-    if (path.compare(0, 2, "\\\\") != 0) return {};
-    auto serverEnd = path.find('\\', 2);
-    if (serverEnd == std::string::npos) return path;
-    auto shareEnd = path.find('\\', serverEnd + 1);
-    return shareEnd == std::string::npos ? path : path.substr(0, shareEnd);
-}
-
 // Shows the busy cursor from the moment a long read passes kBusyCursorAfter names, and
 // puts the previous cursor back when the read ends, however it ends.
 class BusyCursorWhileLong {

@@ -15,21 +15,26 @@ bool IsAbsoluteSavePath(const std::string& path);
 // Why a save path cannot be used, as the text to show; empty when it can.
 std::string SavePathRefusal(const std::wstring& wide, std::string& ansi);
 
-// How each listed entry is deleted.
+// How each listed entry is checked before it is deleted through its own handle. Both ask
+// the opened entry (never followed through a reparse point) for its attributes and skip
+// hidden, system and directory entries.
 enum class LinkCheck {
-    None,             // DeleteFileA on the bare name (Windows removes a link itself)
-    FinalPathInside,  // open, confirm the entry's final path is that name in the folder,
-                      // and delete through that handle (Wine deletes a link's target)
+    None,             // as on Windows, where the handle is the link itself, never its target
+    FinalPathInside,  // also confirm that the opened entry really is <folder>\<name>: Wine
+                      // follows a Unix symbolic link when opening, and would delete its target
 };
 
 // Wine follows a symbolic link when deleting; Windows does not.
 bool RunningUnderWine();
 LinkCheck LinkCheckForThisSystem();
 
-// Lists folder with the lister (re-reading it when it already was the lister's folder)
-// and deletes its listed files from last to first. Returns how many were deleted; an
-// entry that cannot be deleted is skipped. Errors of the lister end the run.
-int DeleteListedFiles(FolderFileList& lister, const std::string& folder, LinkCheck check);
+// Lists folder with the lister (re-reading it when it already was the lister's folder),
+// confirms that the lister entered exactly that folder and that it is neither a drive root
+// nor savePath nor above it (raising an error otherwise), and deletes its listed files from
+// last to first. Returns how many are gone afterwards; an entry that cannot be deleted is
+// skipped. Errors of the lister and of the folder checks end the run.
+int DeleteListedFiles(FolderFileList& lister, const std::string& savePath, const std::string& folder,
+                      LinkCheck check);
 
 // What one run deleted in each folder.
 struct CacheDeletionCounts {

@@ -164,19 +164,29 @@ TEST_F(Deletion, ASavePathEndingInASeparatorIsShownAndUsedDoubled) {
 TEST_F(Deletion, UnusableSavePathsAreRefusedBeforeAnything) {
     MakeFolder(data_);
     WriteTextFile(data_ + "\\d.dat", "must stay");
+    // Longer than MAX_PATH allows once \Cache, "\" and an 8.3 name are added.
+    const std::string tooLong = root_.File(std::string(241 - root_.Path().size() - 1, 'L'));
     const struct {
         std::wstring savePath;
         const char* saying;
+        const wchar_t* afterNul;  // the control reports the save path, a NUL and this
     } cases[] = {
-        {L"", "設定されていません"},
-        {L"save", "完全なパスではない"},
-        {L"\\save", "完全なパスではない"},
-        {L"C:save", "完全なパスではない"},
-        {AnsiToWide(root_.Path()) + L"\\a\u00A5..\u00A5save", "正しく表せない文字"},
+        {L"", "設定されていません", nullptr},
+        {L"save", "完全なパスではない", nullptr},
+        {L"\\save", "完全なパスではない", nullptr},
+        {L"C:save", "完全なパスではない", nullptr},
+        {AnsiToWide(root_.Path()) + L"\\a\u00A5..\u00A5save", "正しく表せない文字", nullptr},
+        // Every ANSI call would stop at the NUL and empty the save path itself.
+        {AnsiToWide(save_), "制御文字", L"\\elsewhere"},
+        {AnsiToWide(tooLong), "長すぎる", nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.saying);
-        ASSERT_NO_FATAL_FAILURE(Start(c.savePath));
+        Environment environment{{L"JVLINK_STANDIN_SAVEPATH", c.savePath}};
+        if (c.afterNul) environment.emplace_back(L"JVLINK_STANDIN_SAVEPATH_AFTER_NUL", c.afterNul);
+        app_.reset(new AppProcess(environment));
+        main_ = app_->WaitForMainWindow();
+        ASSERT_NE(main_, nullptr);
         ClickDelete();
         HWND refusal = app_->WaitForDialog("警告");
         ASSERT_NE(refusal, nullptr);
@@ -206,6 +216,109 @@ TEST_F(Deletion, AFailingSavePathIsShownByTheErrorDisplay) {
     Sleep(300);
     EXPECT_EQ(app_->FindWindowOfClass("#32770"), nullptr);
     EXPECT_TRUE(Exists(data_ + "\\d.dat"));
+    CloseAndExpectExitZero();
+}
+
+TEST_F(Deletion, ASavePathAtTheLengthLimitStillDeletesAndCounts) {
+    const std::string longSave = root_.File(std::string(240 - root_.Path().size() - 1, 'L'));
+    ASSERT_EQ(longSave.size(), 240u);
+    data_ = longSave + "\\Data";
+    cache_ = longSave + "\\Cache";
+    MakeFolder(longSave);
+    MakeFolder(data_);
+    MakeFolder(cache_);
+    WriteTextFile(data_ + "\\12345678.dat", "");
+    WriteTextFile(cache_ + "\\12345678.dat", "");  // 259 bytes: the longest path Windows opens
+    WriteTextFile(cache_ + "\\a.dat", "");
+    ASSERT_NO_FATAL_FAILURE(Start(AnsiToWide(longSave)));
+    ClickDelete();
+    EXPECT_EQ(ConfirmAndReadReport(), Report(1, 2));
+    CloseAndExpectExitZero();
+    RemoveTree(longSave);
+}
+
+// Best fit lists "fö.dat" as "fo.dat" and "é.dat" as "e.dat": names of their protected twins.
+TEST_F(Deletion, LookAlikeNamesNeverDeleteTheirHiddenOrSystemTwins) {
+    MakeFolder(data_);
+    MakeFolder(cache_);
+    WriteTextFileW(AnsiToWide(data_) + L"\\f\u00F6.dat", "look-alike");
+    WriteTextFile(data_ + "\\fo.dat", "hidden twin", FILE_ATTRIBUTE_HIDDEN);
+    WriteTextFileW(AnsiToWide(cache_) + L"\\\u00E9.dat", "look-alike");
+    WriteTextFile(cache_ + "\\e.dat", "system twin", FILE_ATTRIBUTE_SYSTEM);
+    WriteTextFile(cache_ + "\\plain.dat", "");
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    ClickDelete();
+    EXPECT_EQ(ConfirmAndReadReport(), Report(0, 1));
+    EXPECT_EQ(Snapshot(data_).at("fo.dat"), "hidden twin");
+    EXPECT_EQ(Snapshot(cache_).at("e.dat"), "system twin");
+    EXPECT_EQ(Snapshot(cache_).count("plain.dat"), 0u);
+    CloseAndExpectExitZero();
+}
+
+// A Data folder that is a link to the save path itself (or above it) would empty the
+// user's own files beside it: the run stops with an error before deleting anything.
+TEST_F(Deletion, ADataFolderLinkedToTheSavePathDeletesNothing) {
+    if (!MakeUnixSymlink(save_, data_)) GTEST_SKIP() << "no Unix symbolic links here";
+    MakeFolder(cache_);
+    WriteTextFile(cache_ + "\\c.dat", "stays: the run ends at Data");
+    auto before = Snapshot(save_);
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    ClickDelete();
+    HWND question = app_->WaitForDialog("確認");
+    ASSERT_NE(question, nullptr);
+    ClickButton(question, "はい(&Y)");
+    HWND error = app_->WaitForDialog("JVCacheClean");
+    ASSERT_NE(error, nullptr);
+    EXPECT_NE(DialogMessage(error).find("保存パスそのもの"), std::string::npos) << DialogMessage(error);
+    ClickButton(error, "OK");
+    ASSERT_TRUE(WaitUntilGone(error));
+    Sleep(300);
+    EXPECT_EQ(app_->FindWindowOfClass("#32770"), nullptr) << "no report follows an error";
+    EXPECT_EQ(Snapshot(save_), before);
+    CloseAndExpectExitZero();
+    RemoveUnixLink(data_);
+}
+
+// Under Wine the removal happens when the handle closes and can fail there silently.
+TEST_F(Deletion, FilesThatStayAreNotCounted) {
+    MakeFolder(data_);
+    for (const char* name : {"stays1.dat", "stays2.dat", "goes.dat"}) WriteTextFile(data_ + "\\" + name, name);
+    const std::string unixData = UnixPath(data_);
+    if (unixData.empty() || !RunUnixShell("chattr +i '" + unixData + "/stays1.dat' '" + unixData + "/stays2.dat'"))
+        GTEST_SKIP() << "no immutable files here";
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    ClickDelete();
+    std::string report = ConfirmAndReadReport();
+    RunUnixShell("chattr -i '" + unixData + "/stays1.dat' '" + unixData + "/stays2.dat'");
+    EXPECT_EQ(report, Report(1, 0));
+    EXPECT_TRUE(Exists(data_ + "\\stays1.dat"));
+    EXPECT_TRUE(Exists(data_ + "\\stays2.dat"));
+    EXPECT_FALSE(Exists(data_ + "\\goes.dat"));
+    CloseAndExpectExitZero();
+}
+
+// ソ is 0x83 0x5C: a share named with it must not be split inside the character. Wine
+// reaches \\server\share through dosdevices\unc\server\share.
+TEST_F(Deletion, AUncShareNamedWithA5CTrailByteListsAndDeletes) {
+    char prefix[MAX_PATH];
+    DWORD length = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+    if (length == 0 || length >= sizeof prefix) GTEST_SKIP() << "not under Wine";
+    const std::string share = "\x83\x5C\x83\x74\x83\x67";  // ソフト
+    const std::string unixServer = std::string(prefix) + "/dosdevices/unc/jvcctest";
+    ASSERT_TRUE(RunUnixShell("mkdir -p '" + unixServer + "' && ln -sfn '" + UnixPath(root_.Path()) + "' '" +
+                             unixServer + "/" + share + "'"));  // the command line is ANSI: Wine passes it on as UTF-8
+    MakeFolder(data_);
+    MakeFolder(cache_);
+    WriteTextFile(data_ + "\\d.dat", "");
+    WriteTextFile(cache_ + "\\c.dat", "");
+    const std::string uncSave = "\\\\jvcctest\\" + share + "\\save";
+    ASSERT_NO_FATAL_FAILURE(Start(AnsiToWide(uncSave)));
+    ClickDelete();
+    data_ = uncSave + "\\Data";
+    cache_ = uncSave + "\\Cache";
+    std::string report = ConfirmAndReadReport();
+    RunUnixShell("rm -rf '" + unixServer + "'");
+    EXPECT_EQ(report, Report(1, 1));
     CloseAndExpectExitZero();
 }
 

@@ -150,6 +150,25 @@ std::map<std::string, std::string> Snapshot(const std::string& folder) {
     return files;
 }
 
+bool RunUnixShell(const std::string& commandLine, unsigned long timeoutMs) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    static int counter = 0;
+    std::string marker = std::string(temp) + "jvcc_shell_" + std::to_string(GetCurrentProcessId()) + "_" +
+                         std::to_string(++counter) + ".done";
+    std::string unixMarker = UnixPath(marker);
+    if (unixMarker.empty()) return false;
+    // Single quotes reach /bin/sh through the Windows command line unchanged.
+    if (!RunUnixProgram("/bin/sh", "-c \"" + commandLine + " && touch '" + unixMarker + "'\""))
+        return false;
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(10))
+        if (Exists(marker)) {
+            DeleteFileA(marker.c_str());
+            return true;
+        }
+    return false;
+}
+
 bool MakeUnixSymlink(const std::string& target, const std::string& link) {
     std::string from = UnixPath(target), to = UnixPath(link);
     if (from.empty() || to.empty()) return false;

@@ -32,6 +32,10 @@ std::string UnixPath(const std::string& path);
 // end: callers that need its result watch for it.
 bool RunUnixProgram(const std::string& program, const std::string& arguments);
 
+// Runs a shell command line on the Unix side and waits until it has finished (it touches
+// a marker last); false when it could not be run or did not succeed in time.
+bool RunUnixShell(const std::string& commandLine, unsigned long timeoutMs = 20000);
+
 // Makes a Unix symbolic link (as a user outside Wine would); false where that cannot be done.
 bool MakeUnixSymlink(const std::string& target, const std::string& link);
 // Removes such a link itself (Wine's own delete would reach its target).

@@ -28,6 +28,8 @@ TEST(SavePath, OnlyAbsolutePathsAreAccepted) {
         {"\\\\\\share", false},
         {"\\\\.\\C:\\JV", false},
         {"\\\\?\\C:\\JV", false},
+        {"\\\\nas\\\x83\x5C\\JV", true},  // share ソ: its trail byte is no separator
+        {"\\\\\x95\x5C\\share", true},       // server 表
     };
     for (const auto& c : cases) EXPECT_EQ(IsAbsoluteSavePath(c.path), c.absolute) << c.path;
 }
@@ -44,6 +46,23 @@ TEST(SavePath, ConvertsOnlyWhenEveryCharacterIsExact) {
     EXPECT_TRUE(SavePathToAnsi(L"", ansi));
 }
 
+TEST(SavePath, DrivePrefixesSplitOnWholeCharacters) {
+    const struct {
+        std::string path, prefix;
+    } cases[] = {
+        {"C:\\JV\\Data", "C:"},
+        {"\\\\nas\\share\\JV", "\\\\nas\\share"},
+        {"\\\\nas\\share", "\\\\nas\\share"},
+        // ソ 表 能 予 十 end in 0x5C
+        {"\\\\nas\\\x83\x5C\x83\x74\x83\x67\\JV", "\\\\nas\\\x83\x5C\x83\x74\x83\x67"},
+        {"\\\\\x95\x5C\\\x94\x5C\\JV", "\\\\\x95\x5C\\\x94\x5C"},
+        {"\\\\nas\\\x97\x5C\x8F\x5C", "\\\\nas\\\x97\x5C\x8F\x5C"},
+        {"\\JV", ""},
+        {"JV", ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(DrivePrefix(c.path), c.prefix) << c.path;
+}
+
 TEST(SavePath, RefusalsSayWhy) {
     std::string ansi;
     EXPECT_EQ(SavePathRefusal(L"C:\\JV", ansi), "");
@@ -51,6 +70,20 @@ TEST(SavePath, RefusalsSayWhy) {
     EXPECT_NE(SavePathRefusal(L"", ansi).find("設定されていません"), std::string::npos);
     EXPECT_NE(SavePathRefusal(L"JV", ansi).find("「JV」"), std::string::npos);
     EXPECT_NE(SavePathRefusal(L"C:\\\u00A5", ansi).find("文字"), std::string::npos);
+    for (wchar_t control : {L'\0', L'\x01', L'\t', L'\x1F'}) {
+        std::wstring path = L"C:\\JV";
+        path += control;
+        path += L"x";
+        EXPECT_NE(SavePathRefusal(path, ansi).find("制御文字"), std::string::npos) << int(control);
+        EXPECT_TRUE(ansi.empty());
+    }
+    // <save path>\Cache\12345678.123 must stay below MAX_PATH (260 with the terminator).
+    const std::wstring longest = L"C:\\" + std::wstring(237, L'x');
+    EXPECT_EQ(SavePathRefusal(longest, ansi), "");
+    EXPECT_NE(SavePathRefusal(longest + L"x", ansi).find("241 バイト"), std::string::npos);
+    // Bytes count, not characters: 表 is two.
+    EXPECT_NE(SavePathRefusal(L"C:\\" + std::wstring(236, L'x') + L"\u8868", ansi).find("長すぎる"),
+              std::string::npos);
 }
 
 TEST(FileNames, PathCharactersAreWholeCharacters) {

@@ -34,7 +34,7 @@ protected:
     }
     // Lists and deletes as the delete button does.
     static int DeleteIn(FolderFileList& lister, const std::string& folder) {
-        return DeleteListedFiles(lister, folder, LinkCheckForThisSystem());
+        return DeleteListedFiles(lister, ExtractFileDir(folder), folder, LinkCheckForThisSystem());
     }
 
     TempFolder temp_;
@@ -154,7 +154,7 @@ TEST_F(FolderFileListTest, NeverDeletesThroughANameThatLeavesTheFolder) {
         std::vector<std::string> listed = NamesOf(lister);
         ASSERT_NE(std::find(listed.begin(), listed.end(), "a\\..\\..\\x"), listed.end())
             << "the name reads back with backslashes";
-        EXPECT_EQ(DeleteListedFiles(lister, data, check), 1);
+        EXPECT_EQ(DeleteListedFiles(lister, save, data, check), 1);
         EXPECT_TRUE(Exists(save + "\\x"));
         EXPECT_EQ(Snapshot(data).size(), 1u) << "the odd file itself stays";
         SetCurrentDirectoryA(temp_.Path().c_str());
