@@ -100,11 +100,18 @@ private:
     std::vector<BYTE> buffer_;
 };
 
-// Opens an entry itself, never what a reparse point at it leads to. Without backup
-// semantics a directory does not open at all.
-FileHandle OpenEntry(const std::string& name, DWORD access, DWORD flags = 0) {
+// Opens an entry itself, never what a reparse point at it leads to; a directory does not
+// open at all without backup semantics.
+FileHandle OpenEntry(const std::string& name, DWORD access) {
     return FileHandle(CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | flags, nullptr));
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+// Opens a folder where links and junctions lead, to ask where it really is.
+FileHandle OpenFolder(const std::string& path) {
+    return FileHandle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 // The folder's final path as the system resolves it (links and junctions followed), in the
@@ -172,11 +179,8 @@ void CheckEnteredFolder(const std::string& savePath, const std::string& folder) 
         !SameFileName(WithoutDoubledSeparators(std::string(full, length)), WithoutDoubledSeparators(current)))
         throw Exception(Format(kFolderNotEntered, folder, current));
 
-    FileHandle entered(CreateFileA(".", FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    FileHandle save(CreateFileA(savePath.c_str(), FILE_READ_ATTRIBUTES,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    FileHandle entered = OpenFolder(".");
+    FileHandle save = OpenFolder(savePath);
     const std::wstring enteredPath = entered.IsOpen() ? FinalPath(entered.Get()) : std::wstring();
     const std::wstring savedPath = save.IsOpen() ? FinalPath(save.Get()) : std::wstring();
     const bool above = !enteredPath.empty() && !savedPath.empty() &&
@@ -203,7 +207,7 @@ class FolderDeletion {
 public:
     explicit FolderDeletion(LinkCheck check) : check_(check) {
         if (check_ == LinkCheck::FinalPathInside) {
-            FileHandle folder = OpenEntry(".", FILE_READ_ATTRIBUTES, FILE_FLAG_BACKUP_SEMANTICS);
+            FileHandle folder = OpenFolder(".");
             DWORD attributes = 0;
             if (folder.IsOpen() && query_.AttributesAndPath(folder.Get(), attributes, folderPath_) &&
                 (folderPath_.empty() || folderPath_.back() != L'\\'))
