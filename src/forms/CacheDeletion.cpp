@@ -30,6 +30,8 @@ const char kSavePathTooLong[] =
 // Texts of the folder checks, raised to the error display; nothing is deleted in that folder.
 const char kFolderNotEntered[] =
     "フォルダ「%s」を開けなかったため、キャッシュデータの削除を中止しました。（開いたフォルダ: %s）";
+const char kFolderNotResolved[] =
+    "フォルダ「%s」の実体を確認できなかったため、キャッシュデータの削除を中止しました。";
 const char kFolderIsRootOrAbove[] =
     "フォルダ「%s」の実体（%s）はドライブのルート、または保存パスそのものかその上のフォルダです。"
     "保存パスの他のファイルを消さないよう、キャッシュデータの削除を中止しました。";
@@ -183,12 +185,12 @@ void CheckEnteredFolder(const std::string& savePath, const std::string& folder) 
     FileHandle save = OpenFolder(savePath);
     const std::wstring enteredPath = entered.IsOpen() ? FinalPath(entered.Get()) : std::wstring();
     const std::wstring savedPath = save.IsOpen() ? FinalPath(save.Get()) : std::wstring();
-    const bool above = !enteredPath.empty() && !savedPath.empty() &&
-                       (SamePathIgnoringCase(savedPath, enteredPath) ||
-                        (savedPath.size() > enteredPath.size() &&
-                         (enteredPath.back() == L'\\' || savedPath[enteredPath.size()] == L'\\') &&
-                         SamePathIgnoringCase(savedPath.substr(0, enteredPath.size()), enteredPath)));
-    if (enteredPath.empty() || savedPath.empty() || IsRoot(enteredPath) || above)
+    if (enteredPath.empty() || savedPath.empty()) throw Exception(Format(kFolderNotResolved, folder));
+    const bool above = SamePathIgnoringCase(savedPath, enteredPath) ||
+                       (savedPath.size() > enteredPath.size() &&
+                        (enteredPath.back() == L'\\' || savedPath[enteredPath.size()] == L'\\') &&
+                        SamePathIgnoringCase(savedPath.substr(0, enteredPath.size()), enteredPath));
+    if (IsRoot(enteredPath) || above)
         throw Exception(Format(kFolderIsRootOrAbove, folder, WideToAnsi(enteredPath)));
 }
 
@@ -319,9 +321,10 @@ bool IsAbsoluteSavePath(const std::string& path) {
 
 std::string SavePathRefusal(const std::wstring& wide, std::string& ansi) {
     ansi.clear();
-    // Every ANSI call would stop at a NUL: "C:\JV" NUL "x" would empty C:\JV itself.
+    // Every ANSI call would stop at a NUL: "C:\JV" NUL "x" would empty C:\JV itself. No
+    // control character belongs in a folder name.
     for (wchar_t ch : wide)
-        if (ch < 0x20) return kControlCharacterInSavePath;
+        if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F)) return kControlCharacterInSavePath;
     if (!SavePathToAnsi(wide, ansi)) return kUnconvertibleSavePath;
     if (ansi.empty()) return kEmptySavePath;
     if (!IsAbsoluteSavePath(ansi)) return Format(kRelativeSavePath, ansi);

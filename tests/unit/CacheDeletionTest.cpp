@@ -70,7 +70,7 @@ TEST(SavePath, RefusalsSayWhy) {
     EXPECT_NE(SavePathRefusal(L"", ansi).find("設定されていません"), std::string::npos);
     EXPECT_NE(SavePathRefusal(L"JV", ansi).find("「JV」"), std::string::npos);
     EXPECT_NE(SavePathRefusal(L"C:\\\u00A5", ansi).find("文字"), std::string::npos);
-    for (wchar_t control : {L'\0', L'\x01', L'\t', L'\x1F'}) {
+    for (wchar_t control : {L'\0', L'\x01', L'\t', L'\x1F', L'\x7F', L'\x85'}) {
         std::wstring path = L"C:\\JV";
         path += control;
         path += L"x";
