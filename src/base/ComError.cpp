@@ -21,7 +21,7 @@ std::string SystemMessage(HRESULT hr) {
     if (buffer) LocalFree(buffer);
     if (text.empty()) {
         char code[32];
-        std::snprintf(code, sizeof code, "OLE error %08lX", static_cast<unsigned long>(hr));
+        std::snprintf(code, sizeof code, "OLE エラー %08lX", static_cast<unsigned long>(hr));
         text = code;
     }
     return text;

@@ -16,7 +16,7 @@ bool Guarded(Work&& work) noexcept {
     } catch (const std::exception& error) {
         try { ShowErrorMessage(error.what()); } catch (...) {}
     } catch (...) {
-        try { ShowErrorMessage("Unknown error"); } catch (...) {}
+        try { ShowErrorMessage("不明なエラーが発生しました。"); } catch (...) {}
     }
     return false;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 #include "base/AnsiPath.h"
 #include "base/ModalDialog.h"
+#include "base/ScreenPlacement.h"
 
 namespace {
 
@@ -58,7 +59,27 @@ HWND CreateChild(HWND dialog, const char* className, const char* text, DWORD sty
     return child;
 }
 
+// An edit control breaks lines only at "\r\n".
+std::string WithCrLf(const std::string& text) {
+    std::string result;
+    for (std::string::size_type i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) result += '\r';
+        result += text[i];
+    }
+    return result;
+}
+
+// Lays the dialog out within the work area of its owner's monitor: the text wraps to fit
+// its width, and a text too tall for its height scrolls, so the buttons always show.
 void LayOut(HWND dialog, const DialogRequest& request) {
+    const DWORD style = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE));
+    const RECT work = WorkAreaFor(GetWindow(dialog, GW_OWNER));
+    RECT nonClient{0, 0, 0, 0};
+    AdjustWindowRectEx(&nonClient, style, FALSE, exStyle);
+    const int maxClientWidth = (work.right - work.left) - (nonClient.right - nonClient.left);
+    const int maxClientHeight = (work.bottom - work.top) - (nonClient.bottom - nonClient.top);
+
     HDC dc = GetDC(dialog);
     HGDIOBJ oldFont = SelectObject(dc, request.font);
     TEXTMETRICA metrics{};
@@ -66,10 +87,16 @@ void LayOut(HWND dialog, const DialogRequest& request) {
     const int unit = std::max<int>(4, metrics.tmAveCharWidth);
     const int margin = unit * 2;
     const int lineHeight = metrics.tmHeight;
+    const bool hasIcon = request.type != mtCustom;
+    const int iconSize = GetSystemMetrics(SM_CXICON);
+    const int textLeft = margin + (hasIcon ? iconSize + margin : 0);
+    const int scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
+    const int maxTextWidth = std::max(unit * 10, std::min<int>(GetSystemMetrics(SM_CXSCREEN) / 2,
+                                                               maxClientWidth - textLeft - margin - scrollBarWidth));
 
-    RECT textBounds{0, 0, GetSystemMetrics(SM_CXSCREEN) / 2, 0};
+    RECT textBounds{0, 0, maxTextWidth, 0};
     DrawTextA(dc, request.text->c_str(), -1, &textBounds,
-              DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX | DT_EXPANDTABS);
+              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX | DT_EXPANDTABS);
 
     std::vector<const ButtonDefinition*> buttons;
     int buttonWidth = unit * 12;
@@ -84,14 +111,17 @@ void LayOut(HWND dialog, const DialogRequest& request) {
     SelectObject(dc, oldFont);
     ReleaseDC(dialog, dc);
 
-    const bool hasIcon = request.type != mtCustom;
-    const int iconSize = GetSystemMetrics(SM_CXICON);
-    int textLeft = margin + (hasIcon ? iconSize + margin : 0);
-    int textWidth = textBounds.right - textBounds.left;
-    int textHeight = std::max<int>(textBounds.bottom - textBounds.top, lineHeight);
-    int contentHeight = std::max(textHeight, hasIcon ? iconSize : 0);
     const int buttonHeight = lineHeight + unit * 2;
     const int buttonGap = unit * 2;
+    const int maxTextHeight = std::max(lineHeight, maxClientHeight - 3 * margin - buttonHeight);
+    int textWidth = std::min<int>(textBounds.right - textBounds.left, maxTextWidth);
+    int textHeight = std::max<int>(textBounds.bottom - textBounds.top, lineHeight);
+    const bool scrolls = textHeight > maxTextHeight;
+    if (scrolls) {
+        textHeight = maxTextHeight;
+        textWidth += scrollBarWidth;
+    }
+    int contentHeight = std::max(textHeight, hasIcon ? iconSize : 0);
     int buttonsWidth = static_cast<int>(buttons.size()) * buttonWidth +
                        (static_cast<int>(buttons.size()) - 1) * buttonGap;
     int clientWidth = std::max(textLeft + textWidth + margin, buttonsWidth + 2 * margin);
@@ -105,8 +135,14 @@ void LayOut(HWND dialog, const DialogRequest& request) {
                      reinterpret_cast<WPARAM>(LoadIconA(nullptr, kIcons[request.type])), 0);
     }
     int textTop = margin + (contentHeight - textHeight) / 2;
-    CreateChild(dialog, "STATIC", request.text->c_str(), SS_LEFT | SS_NOPREFIX, kTextId,
-                RECT{textLeft, textTop, textLeft + textWidth, textTop + textHeight}, request.font);
+    const RECT textRect{textLeft, textTop, textLeft + textWidth, textTop + textHeight};
+    if (scrolls)
+        CreateChild(dialog, "EDIT", WithCrLf(*request.text).c_str(),
+                    ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP, kTextId, textRect,
+                    request.font);
+    else
+        CreateChild(dialog, "STATIC", request.text->c_str(), SS_LEFT | SS_NOPREFIX | SS_EDITCONTROL, kTextId,
+                    textRect, request.font);
 
     int left = (clientWidth - buttonsWidth) / 2;
     for (const ButtonDefinition* button : buttons) {
@@ -121,16 +157,10 @@ void LayOut(HWND dialog, const DialogRequest& request) {
     }
     if (request.defaultId) SendMessageA(dialog, DM_SETDEFID, request.defaultId, 0);
 
-    RECT frame{0, 0, clientWidth, clientHeight};
-    AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE)));
-    int width = frame.right - frame.left;
-    int height = frame.bottom - frame.top;
-    RECT work{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    SetWindowPos(dialog, nullptr, work.left + (work.right - work.left - width) / 2,
-                 work.top + (work.bottom - work.top - height) / 2, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    const int width = clientWidth + (nonClient.right - nonClient.left);
+    const int height = clientHeight + (nonClient.bottom - nonClient.top);
+    const RECT placed = CentredInside(work, width, height, work);
+    SetWindowPos(dialog, nullptr, placed.left, placed.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {

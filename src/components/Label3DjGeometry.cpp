@@ -10,11 +10,10 @@ long double Radians(long double degrees) {
     return degrees * kPi / 180.0L;
 }
 
-// Truncation toward zero that forgives rounding noise: sin 180 degrees comes out as
-// about -5e-20 rather than 0, which would otherwise cost a whole pixel at exact angles.
+// Truncation toward zero, exactly: the placement's arithmetic is fixed, rounding artefacts
+// of exact angles included (sin 180 degrees is about -5e-20, not 0).
 int Trunc(long double value) {
-    constexpr long double kNoise = 1e-9L;
-    return static_cast<int>(value < 0 ? value - kNoise : value + kNoise);
+    return static_cast<int>(value);
 }
 
 }  // namespace

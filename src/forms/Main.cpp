@@ -4,6 +4,7 @@
 #include "base/ErrorGuard.h"
 #include "base/Exception.h"
 #include "base/MessageDialog.h"
+#include "base/ScreenPlacement.h"
 #include "forms/CacheDeletion.h"
 #include "forms/MainFormDefinition.h"
 #include "forms/Unit6.h"
@@ -67,7 +68,7 @@ void TMainForm::Create() {
     AdjustWindowRectEx(&frame, kStyle, TRUE, kExStyle);
     CreateHandle(kExStyle, "TMainForm", form.caption, kStyle, form.left, form.top,
                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr);
-    if (!Handle()) throw Exception("The main window cannot be created");
+    if (!Handle()) throw Exception("メイン ウィンドウを作成できません。");
     CreateMainMenu();
 
     // A menu bar that wraps takes client height: make the client area exactly the design's.
@@ -186,6 +187,17 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Guarded([this] { FormCloseQuery(); });
         DestroyWindow(Handle());
         return 0;
+    case WM_QUERYENDSESSION:
+        // Signing out or shutting down closes the window too: keep its position, silently,
+        // since nobody would see a message now.
+        try {
+            FormCloseQuery();
+        } catch (...) {
+        }
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) DestroyWindow(Handle());
+        return 0;
     case WM_DESTROY:
         JVLink1.Destroy();
         PostQuitMessage(0);
@@ -196,12 +208,16 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TMainForm::FormCreate() {
     SetCurrentDirectoryA(ExtractFileDir(ExecutablePath()).c_str());
-    // Saved positions are restored as they are, also off-screen ones.
+    // Saved positions are restored as they are, also partly off-screen ones; only a title
+    // bar that no monitor shows (saved on a screen since unplugged) falls back to 10, 10.
     RECT window;
     GetWindowRect(Handle(), &window);
     int top = IniGT1.ReadInteger("locate", "top", 10);
-    SetWindowPos(Handle(), nullptr, window.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     int left = IniGT1.ReadInteger("locate", "left", 10);
+    const int titleBarHeight = GetSystemMetrics(SM_CYFIXEDFRAME) + GetSystemMetrics(SM_CYCAPTION);
+    const RECT titleBar{left, top, left + (window.right - window.left), top + titleBarHeight};
+    if (!TitleBarOnSomeMonitor(titleBar, MonitorRectangles())) left = top = 10;
+    SetWindowPos(Handle(), nullptr, window.left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     SetWindowPos(Handle(), nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -231,9 +247,26 @@ void TMainForm::HelpAboutItemClick() {
     AboutBox = nullptr;
 }
 
-void TMainForm::FormCloseQuery() {
+// The window's restored position: a minimised window's rectangle is (-32000, -32000).
+RECT TMainForm::NormalBounds() const {
     RECT window;
     GetWindowRect(Handle(), &window);
+    if (!IsIconic(Handle())) return window;
+    WINDOWPLACEMENT placement{};
+    placement.length = sizeof placement;
+    if (!GetWindowPlacement(Handle(), &placement)) return window;
+    // The restored rectangle is in work-area coordinates: a taskbar at the top or left
+    // shifts them from the screen's.
+    RECT normal = placement.rcNormalPosition;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoA(MonitorFromRect(&normal, MONITOR_DEFAULTTONEAREST), &monitor))
+        OffsetRect(&normal, monitor.rcWork.left - monitor.rcMonitor.left, monitor.rcWork.top - monitor.rcMonitor.top);
+    return normal;
+}
+
+void TMainForm::FormCloseQuery() {
+    const RECT window = NormalBounds();
     IniGT1.WriteInteger("locate", "top", window.top);
     IniGT1.WriteInteger("locate", "left", window.left);
 }

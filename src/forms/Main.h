@@ -48,6 +48,7 @@ private:
     void CreateMainMenu();
     HFONT MakeFont(const struct TFontDefinition& font);
     void Dispatch(int commandId);
+    RECT NormalBounds() const;
 
     int dpi_ = 96;
     std::vector<HFONT> fonts_;

@@ -3,6 +3,7 @@
 #include "base/ErrorGuard.h"
 #include "base/ModalDialog.h"
 #include "base/MessageDialog.h"
+#include "base/ScreenPlacement.h"
 #include "forms/HomePage.h"
 #include "forms/Unit6Definition.h"
 #include "resource.h"
@@ -56,11 +57,12 @@ void TAboutBox::CreateControls(HWND dialog, HWND owner) {
     AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
-    RECT around{};
-    if (!owner || !GetWindowRect(owner, &around)) SystemParametersInfoA(SPI_GETWORKAREA, 0, &around, 0);
-    SetWindowPos(dialog, nullptr, around.left + (around.right - around.left - width) / 2,
-                 around.top + (around.bottom - around.top - height) / 2, width, height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // Kept inside the work area where centring would push it past an edge.
+    const RECT workArea = WorkAreaFor(owner);
+    RECT around = workArea;
+    if (owner) GetWindowRect(owner, &around);
+    const RECT placed = CentredInside(around, width, height, workArea);
+    SetWindowPos(dialog, nullptr, placed.left, placed.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
     LOGFONTA logFont{};
     logFont.lfHeight = -form.fontHeight;
@@ -110,7 +112,7 @@ void TAboutBox::DrawOkButton(const DRAWITEMSTRUCT& item) const {
     SelectObject(dc, oldPen);
     DeleteObject(pen);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    SetTextColor(dc, ColorToRGB(kAboutBoxDefinition.fontColor));  // the dialog font's colour
     TextOutA(dc, left + glyph + 4, middle - text.cy / 2, caption, length);
     SelectObject(dc, oldFont);
     if (item.itemState & ODS_FOCUS) {

@@ -3,7 +3,7 @@
 const TAboutBoxDefinition kAboutBoxDefinition = {
     "ﾊﾞｰｼﾞｮﾝ情報",
     324, 258,
-    "ＭＳ Ｐゴシック", 12,
+    "ＭＳ Ｐゴシック", 12, clBlack,
     {6, 12, 307, 205},
     {2, 2, 300, 200},
     {"Label3D2", 5, 188, 125, 11, "(C) 2026 JVCacheClean", tsRaised, 1, "ＭＳ Ｐゴシック", 11, fsBold, clWhite,

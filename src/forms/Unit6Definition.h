@@ -32,6 +32,7 @@ struct TAboutBoxDefinition {
     int clientWidth, clientHeight;  // pixels; not rescaled
     const char* fontName;
     int fontHeight;
+    TColor fontColor;
     TBoundsDefinition panel1;   // lowered outer bevel, single border, black
     TBoundsDefinition image1;   // in Panel1, the artwork stretched to it
     TLabel3DjDefinition label3D2;

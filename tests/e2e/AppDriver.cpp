@@ -147,9 +147,10 @@ DWORD AppProcess::WaitForExit(DWORD timeoutMs) const {
 }
 
 std::string WindowText(HWND window) {
-    char text[4096] = {};
-    int length = static_cast<int>(SendMessageA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text)));
-    return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+    std::vector<char> text(static_cast<size_t>(SendMessageA(window, WM_GETTEXTLENGTH, 0, 0)) * 2 + 2);
+    int length = static_cast<int>(
+        SendMessageA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data())));
+    return std::string(text.data(), length > 0 ? static_cast<size_t>(length) : 0);
 }
 
 std::string ClassName(HWND window) {
@@ -160,6 +161,8 @@ std::string ClassName(HWND window) {
 
 std::string DialogMessage(HWND dialog) {
     for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        // A text too long for the screen is shown in a scrolling edit control.
+        if (_stricmp(ClassName(child).c_str(), "Edit") == 0) return WindowText(child);
         if (_stricmp(ClassName(child).c_str(), "Static") != 0) continue;
         if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) continue;
         return WindowText(child);

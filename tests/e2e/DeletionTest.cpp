@@ -322,6 +322,34 @@ TEST_F(Deletion, AUncShareNamedWithA5CTrailByteListsAndDeletes) {
     CloseAndExpectExitZero();
 }
 
+// A control may describe its failure at any length: the dialog stays on the screen, its OK
+// button visible, and the whole text can still be read in it.
+TEST_F(Deletion, AVeryLongErrorDescriptionStaysOnTheScreen) {
+    std::wstring description;
+    while (description.size() < 10000) description += L"保存パスを読めません。";
+    app_.reset(new AppProcess(Environment{{L"JVLINK_STANDIN_SAVEPATH", AnsiToWide(save_)},
+                                          {L"JVLINK_STANDIN_SAVEPATH_FAIL", description}}));
+    main_ = app_->WaitForMainWindow();
+    ASSERT_NE(main_, nullptr);
+    ClickDelete();
+    HWND error = app_->WaitForDialog("JVCacheClean");
+    ASSERT_NE(error, nullptr);
+    const RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    auto onScreen = [&screen](const RECT& bounds) {
+        RECT visible;
+        return IntersectRect(&visible, &bounds, &screen) && EqualRect(&visible, &bounds);
+    };
+    RECT dialog, ok;
+    GetWindowRect(error, &dialog);
+    GetWindowRect(FindChildWithText(error, "OK"), &ok);
+    EXPECT_TRUE(onScreen(dialog)) << dialog.left << "," << dialog.top << " " << dialog.right << "," << dialog.bottom;
+    EXPECT_TRUE(onScreen(ok));
+    EXPECT_EQ(AnsiToWide(DialogMessage(error)), description);
+    ClickButton(error, "OK");
+    ASSERT_TRUE(WaitUntilGone(error));
+    CloseAndExpectExitZero();
+}
+
 TEST_F(Deletion, AUncSavePathThatCannotBeReachedDeletesNothing) {
     ASSERT_NO_FATAL_FAILURE(Start(L"\\\\no-such-server\\share\\JV"));
     ClickDelete();

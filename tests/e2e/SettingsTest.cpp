@@ -38,8 +38,8 @@ TEST_F(WindowPosition, WithoutAFileOpensAtTenTen) {
     EXPECT_EQ(Saved("left"), 10);
 }
 
-TEST_F(WindowPosition, ReopensWhereItWasClosedAlsoOffScreen) {
-    const POINT positions[] = {{300, 200}, {-150, 5000}};
+TEST_F(WindowPosition, ReopensWhereItWasClosedAlsoPartlyOffScreen) {
+    const POINT positions[] = {{300, 200}, {-150, 700}};
     for (const POINT& position : positions) {
         {
             AppProcess app(Environment{});
@@ -60,6 +60,56 @@ TEST_F(WindowPosition, ReopensWhereItWasClosedAlsoOffScreen) {
         PostMessageA(main, WM_CLOSE, 0, 0);
         EXPECT_EQ(again.WaitForExit(), 0u);
     }
+}
+
+// Closed from the taskbar while minimised: the position to keep is the restored one.
+TEST_F(WindowPosition, AWindowClosedWhileMinimisedReopensWhereItWasBefore) {
+    {
+        AppProcess app(Environment{});
+        HWND main = app.WaitForMainWindow();
+        ASSERT_NE(main, nullptr);
+        SetWindowPos(main, nullptr, 200, 150, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+        ASSERT_TRUE(IsIconic(main));
+        PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ASSERT_EQ(app.WaitForExit(), 0u);
+    }
+    EXPECT_EQ(Saved("left"), 200);
+    EXPECT_EQ(Saved("top"), 150);
+    AppProcess again(Environment{});
+    HWND main = again.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    POINT at = TopLeft(main);
+    EXPECT_EQ(at.x, 200);
+    EXPECT_EQ(at.y, 150);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(again.WaitForExit(), 0u);
+}
+
+// Saved on a monitor that is gone: the window would open where nobody can see it.
+TEST_F(WindowPosition, APositionOutsideEveryMonitorOpensAtTenTen) {
+    WriteTextFile(ini_, "[locate]\r\ntop=-20000\r\nleft=5000\r\n");
+    AppProcess app(Environment{});
+    HWND main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    POINT at = TopLeft(main);
+    EXPECT_EQ(at.x, 10);
+    EXPECT_EQ(at.y, 10);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(app.WaitForExit(), 0u);
+}
+
+// Signing out or shutting down asks every window first; the position is kept then too.
+TEST_F(WindowPosition, TheSessionsEndSavesThePositionAndEndsTheProgram) {
+    AppProcess app(Environment{});
+    HWND main = app.WaitForMainWindow();
+    ASSERT_NE(main, nullptr);
+    SetWindowPos(main, nullptr, 321, 123, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(SendMessageA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    EXPECT_EQ(Saved("left"), 321);
+    EXPECT_EQ(Saved("top"), 123);
+    SendMessageA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(app.WaitForExit(), 0u);
 }
 
 TEST_F(WindowPosition, UsesTheFileBesideTheExecutableWhateverTheCurrentFolder) {
