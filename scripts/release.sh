@@ -16,8 +16,10 @@ name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$build/CPackConf
 rm -f "$build/$name.zip"
 (cd "$build" && cpack -G ZIP >/dev/null)
 
-# The zip's dates are the last commit's, its members in a fixed order with fixed attributes.
-epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 1767225600)}
+# The zip's dates are those of the last commit of the sources (a commit of dist/ alone does
+# not count), its members in a fixed order with fixed attributes.
+epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct -- . ':(exclude)dist' 2>/dev/null || true)}
+epoch=${epoch:-1767225600}
 strip-nondeterminism --type zip --timestamp "$epoch" "$build/$name.zip" >/dev/null
 mkdir -p "$dist"
 cp "$build/$name.zip" "$dist/"
