@@ -7,4 +7,6 @@ source "$(dirname "$0")/setup.sh"
 trap 'wineserver -k 2>/dev/null || true; stop_virtual_display' EXIT
 bash "$here/prepare-prefix.sh" tests
 cd "$JVCC_BUILD"
+# The build's own release zip, which the tests unpack and run.
+cpack -G ZIP >/dev/null
 ctest --output-on-failure </dev/null

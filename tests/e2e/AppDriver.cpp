@@ -92,8 +92,9 @@ void UnregisterStandIn() {
     CallStandIn("DllUnregisterServer");
 }
 
-AppProcess::AppProcess(const Environment& environment, const std::string& currentFolder) {
-    std::wstring program = AnsiToWide(BinaryFolder() + "\\JVCacheClean.exe");
+AppProcess::AppProcess(const Environment& environment, const std::string& currentFolder,
+                       const std::string& programPath) {
+    std::wstring program = AnsiToWide(programPath.empty() ? BinaryFolder() + "\\JVCacheClean.exe" : programPath);
     std::wstring commandLine = L"\"" + program + L"\"";
     std::vector<wchar_t> block = EnvironmentBlock(environment);
     STARTUPINFOW startup{};

@@ -20,9 +20,11 @@ void UnregisterStandIn();
 
 class AppProcess {
 public:
-    // Starts the program with the stand-in's variables replaced by environment; the
-    // stand-in's settings dialog is off unless environment says otherwise.
-    explicit AppProcess(const Environment& environment, const std::string& currentFolder = "");
+    // Starts the program (the build's own unless programPath names another copy) with the
+    // stand-in's variables replaced by environment; the stand-in's settings dialog is off
+    // unless environment says otherwise.
+    explicit AppProcess(const Environment& environment, const std::string& currentFolder = "",
+                        const std::string& programPath = "");
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
