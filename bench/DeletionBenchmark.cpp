@@ -11,6 +11,7 @@
 #include "components/FileNames.h"
 #include "components/FolderFileList.h"
 #include "forms/CacheDeletion.h"
+#include "forms/DeletionFeedback.h"
 
 namespace {
 
@@ -104,6 +105,7 @@ double TimeVariant(Variant variant, const std::string& root, int count) {
     std::string save = MakeSavePath(root, kVariantNames[variant], count);
     SetCurrentDirectoryA(root.c_str());
     FolderFileList lister;
+    DeletionFeedback feedback(nullptr);
     double start = Seconds();
     int deleted = 0;
     for (const char* folder : {"\\Data", "\\Cache"}) {
@@ -113,9 +115,11 @@ double TimeVariant(Variant variant, const std::string& root, int count) {
         case kSameOrder: deleted += SameOrderDelete(path); break;
         case kCommand:
         case kChecked:
+            // With the button's own feedback: its clock is looked at once per entry.
             if (FolderFileList::FolderExists(path))
                 deleted += DeleteListedFiles(lister, save, path,
-                                             variant == kChecked ? LinkCheck::FinalPathInside : LinkCheck::None);
+                                             variant == kChecked ? LinkCheck::FinalPathInside : LinkCheck::None,
+                                             [&feedback](int f, int done, int total) { feedback.Step(f, done, total); });
             break;
         default: break;
         }

@@ -348,30 +348,34 @@ LinkCheck LinkCheckForThisSystem() {
 }
 
 int DeleteListedFiles(FolderFileList& lister, const std::string& savePath, const std::string& folder,
-                      LinkCheck check) {
+                      LinkCheck check, const DeletionProgress& progress, int folderNumber) {
     const std::string before = lister.Folder();
     lister.ApplyPath(folder);
     if (lister.Folder() == before) lister.ReadNames();
     CheckEnteredFolder(savePath, folder);
 
     FolderDeletion deletion(check);
-    for (int index = lister.Count() - 1; index >= 0; --index) {
+    const int total = lister.Count();
+    if (progress) progress(folderNumber, 0, total);
+    for (int index = total - 1; index >= 0; --index) {
         try {
             deletion.Delete(lister.Name(index));
         } catch (...) {
             // One entry's failure never stops the walk.
         }
+        if (progress) progress(folderNumber, total - index, total);
     }
     return deletion.CountGone();
 }
 
-CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string& savePath, LinkCheck check) {
+CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string& savePath, LinkCheck check,
+                                       const DeletionProgress& progress) {
     CacheDeletionCounts counts;
     const std::string dataFolder = savePath + "\\Data";
     const std::string cacheFolder = savePath + "\\Cache";
     if (FolderFileList::FolderExists(dataFolder))
-        counts.data = DeleteListedFiles(lister, savePath, dataFolder, check);
+        counts.data = DeleteListedFiles(lister, savePath, dataFolder, check, progress, 0);
     if (FolderFileList::FolderExists(cacheFolder))
-        counts.cache = DeleteListedFiles(lister, savePath, cacheFolder, check);
+        counts.cache = DeleteListedFiles(lister, savePath, cacheFolder, check, progress, 1);
     return counts;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The cache deletion's steps that need no window: checking JV-Link's save path, and
 // deleting the listed files of one folder.
+#include <functional>
 #include <string>
 #include "components/FolderFileList.h"
 
@@ -33,8 +34,12 @@ LinkCheck LinkCheckForThisSystem();
 // nor savePath nor above it (raising an error otherwise), and deletes its listed files from
 // last to first. Returns how many are gone afterwards; an entry that cannot be deleted is
 // skipped. Errors of the lister and of the folder checks end the run.
+// Told of the walk once per entry (and once before it): the folder's number (0 for Data, 1
+// for Cache), the entries handled and the entries listed. It must be cheap.
+using DeletionProgress = std::function<void(int folder, int done, int total)>;
+
 int DeleteListedFiles(FolderFileList& lister, const std::string& savePath, const std::string& folder,
-                      LinkCheck check);
+                      LinkCheck check, const DeletionProgress& progress = {}, int folderNumber = 0);
 
 // What one run deleted in each folder.
 struct CacheDeletionCounts {
@@ -44,4 +49,5 @@ struct CacheDeletionCounts {
 
 // The delete button's work once the user has answered Yes: <savePath>\Data, then
 // <savePath>\Cache, each emptied of its listed files when it exists. An error ends the run.
-CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string& savePath, LinkCheck check);
+CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string& savePath, LinkCheck check,
+                                       const DeletionProgress& progress = {});

@@ -6,6 +6,7 @@
 #include "base/MessageDialog.h"
 #include "base/ScreenPlacement.h"
 #include "forms/CacheDeletion.h"
+#include "forms/DeletionFeedback.h"
 #include "forms/MainFormDefinition.h"
 #include "forms/Unit6.h"
 #include "jvlink/JVLinkErrors.h"
@@ -169,11 +170,18 @@ void TMainForm::Dispatch(int commandId) {
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_COMMAND:
-        if (HIWORD(wParam) == 0 && lParam == 0) Dispatch(LOWORD(wParam));
+        // Menu commands sent from outside while the deletion runs are not acted on.
+        if (HIWORD(wParam) == 0 && lParam == 0 && !busy_) Dispatch(LOWORD(wParam));
         return 0;
     case WM_SYSCOMMAND:
         // A fixed single border: nothing may maximise or size the window.
         if ((wParam & 0xFFF0) == SC_MAXIMIZE || (wParam & 0xFFF0) == SC_SIZE) return 0;
+        // The system ignores the close box of a window that a dialog disables: one clicked
+        // during the deletion is kept for after the report.
+        if ((wParam & 0xFFF0) == SC_CLOSE && busy_) {
+            closeRequested_ = true;
+            return 0;
+        }
         break;
     case WM_NCLBUTTONDBLCLK:
         if (wParam == HTCAPTION) return 0;
@@ -182,12 +190,27 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (wParam && lParam == 0) FormShow();
         break;
     case WM_CLOSE:
+        // Never half-way through a deletion, nor from under a dialog: the close waits and
+        // then takes this same path.
+        if (busy_ || !IsWindowEnabled(Handle())) {
+            closeRequested_ = true;
+            return 0;
+        }
+        closeRequested_ = false;
         // A position that cannot be saved is reported, but never keeps the user from
         // closing the program.
         Guarded([this] { FormCloseQuery(); });
         DestroyWindow(Handle());
         return 0;
+    case WM_ENABLE:
+        if (wParam) CloseWhenFree();  // a dialog closed
+        break;
     case WM_QUERYENDSESSION:
+        // A deletion is not broken off: the session may end once its report has been seen.
+        if (busy_) {
+            closeRequested_ = true;
+            return FALSE;
+        }
         // Signing out or shutting down closes the window too: keep its position, silently,
         // since nobody would see a message now.
         try {
@@ -271,7 +294,13 @@ void TMainForm::FormCloseQuery() {
     IniGT1.WriteInteger("locate", "left", window.left);
 }
 
+// Takes up a close that had to wait, once no deletion and no dialog is in the way.
+void TMainForm::CloseWhenFree() {
+    if (closeRequested_ && !busy_ && IsWindowEnabled(Handle())) PostMessageA(Handle(), WM_CLOSE, 0, 0);
+}
+
 void TMainForm::SpeedButton1Click() {
+    if (busy_) return;  // a click sent from outside while the deletion runs
     std::string savePath;
     std::string refusal = SavePathRefusal(JVLink1.savePath(), savePath);
     if (!refusal.empty()) {
@@ -284,7 +313,20 @@ void TMainForm::SpeedButton1Click() {
     if (MessageDlg(question + dataFolder + "\r" + "\n" + cacheFolder, mtConfirmation, mbYes | mbNo) != mrYes)
         return;
 
-    const CacheDeletionCounts counts = DeleteCacheFolders(*FileListBox1, savePath, LinkCheckForThisSystem());
+    struct BusyScope {
+        TMainForm& form;
+        ~BusyScope() {
+            form.busy_ = false;
+            form.CloseWhenFree();
+        }
+    } busy{*this};
+    busy_ = true;
+    DeletionFeedback feedback(Handle());
+    const CacheDeletionCounts counts =
+        DeleteCacheFolders(*FileListBox1, savePath, LinkCheckForThisSystem(),
+                           [&feedback](int folder, int done, int total) { feedback.Step(folder, done, total); });
+    feedback.Finish();
+    if (feedback.CloseAskedFor()) closeRequested_ = true;
     const int dataCount = counts.data;
     const int cacheCount = counts.cache;
 

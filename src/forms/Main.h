@@ -49,6 +49,11 @@ private:
     HFONT MakeFont(const struct TFontDefinition& font);
     void Dispatch(int commandId);
     RECT NormalBounds() const;
+    void CloseWhenFree();
+
+    // From Yes to the end of the report: the deletion runs, and a request to close waits.
+    bool busy_ = false;
+    bool closeRequested_ = false;
 
     int dpi_ = 96;
     std::vector<HFONT> fonts_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include "AppDriver.h"
 
@@ -348,6 +349,47 @@ TEST_F(Deletion, AVeryLongErrorDescriptionStaysOnTheScreen) {
     ClickButton(error, "OK");
     ASSERT_TRUE(WaitUntilGone(error));
     CloseAndExpectExitZero();
+}
+
+// Tens of thousands of files take many seconds: the window answers the system throughout,
+// and a close that arrives meanwhile waits for the report.
+TEST_F(Deletion, ALongDeletionKeepsAnsweringAndClosesOnlyAfterTheReport) {
+    const int dataFiles = 30000, cacheFiles = 10000;
+    MakeFolder(data_);
+    MakeFolder(cache_);
+    ASSERT_TRUE(RunUnixShell("cd '" + UnixPath(data_) + "' && seq -f 'd%05g.jvd' 1 " + std::to_string(dataFiles) +
+                                 " | xargs touch && cd '" + UnixPath(cache_) + "' && seq -f 'c%05g.jvd' 1 " +
+                                 std::to_string(cacheFiles) + " | xargs touch",
+                             60000));
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    ClickDelete();
+    HWND question = app_->WaitForDialog("確認");
+    ASSERT_NE(question, nullptr);
+    ClickButton(question, "はい(&Y)");
+
+    int answered = 0;
+    DWORD slowest = 0;
+    while (!app_->FindWindowOfClass("#32770", "情報")) {
+        DWORD start = GetTickCount();
+        DWORD_PTR result = 0;
+        LRESULT ok = SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result);
+        DWORD took = GetTickCount() - start;
+        if (app_->FindWindowOfClass("#32770", "情報")) break;
+        EXPECT_NE(ok, 0) << "no answer after " << took << " ms";
+        slowest = std::max(slowest, took);
+        if (++answered == 3) PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);  // as the close box sends it
+        Sleep(200);
+    }
+    EXPECT_GE(answered, 5) << "the deletion ended too soon to tell";
+    EXPECT_LT(slowest, 1000u);
+    HWND report = app_->WaitForDialog("情報");
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(DialogMessage(report), Report(dataFiles, cacheFiles));
+    EXPECT_EQ(app_->WaitForExit(300), static_cast<DWORD>(STILL_ACTIVE)) << "closed before the report was read";
+    ClickButton(report, "OK");
+    EXPECT_EQ(app_->WaitForExit(), 0u) << "the close that waited is carried out";
+    EXPECT_TRUE(Snapshot(data_).empty());
+    EXPECT_TRUE(Snapshot(cache_).empty());
 }
 
 TEST_F(Deletion, AUncSavePathThatCannotBeReachedDeletesNothing) {

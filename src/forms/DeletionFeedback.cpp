@@ -1,0 +1,49 @@
+#include "forms/DeletionFeedback.h"
+
+DeletionFeedback::DeletionFeedback(HWND window)
+    : window_(window), previousCursor_(SetCursor(LoadCursor(nullptr, IDC_WAIT))), lastCheck_(GetTickCount()) {
+    // Where the system has no taskbar progress, there is simply none.
+    if (window_ && SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                              taskbar_.OutVoid()))) {
+        if (FAILED(taskbar_->HrInit())) taskbar_.Reset();
+    }
+}
+
+DeletionFeedback::~DeletionFeedback() {
+    Finish();
+}
+
+void DeletionFeedback::Step(int folder, int done, int total) {
+    const DWORD now = GetTickCount();
+    if (now - lastCheck_ < kInterval) return;
+    lastCheck_ = now;
+    if (taskbar_ && total > 0) {
+        // Data is the first half of the bar, Cache the second.
+        const ULONGLONG value = static_cast<ULONGLONG>(folder) * total + static_cast<ULONGLONG>(done);
+        taskbar_->SetProgressValue(window_, value, 2ULL * static_cast<ULONGLONG>(total));
+    }
+    AnswerTheSystem();
+}
+
+void DeletionFeedback::AnswerTheSystem() {
+    // Looking at the queue delivers what other threads and programs send (the system's
+    // "are you there" among them) and marks the window as answering; only paint messages
+    // are taken out of it, and mouse and keyboard input stays where it is.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    SetCursor(LoadCursor(nullptr, IDC_WAIT));
+}
+
+void DeletionFeedback::Finish() {
+    if (finished_) return;
+    finished_ = true;
+    if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
+        if (((message.message == WM_NCLBUTTONDOWN || message.message == WM_NCLBUTTONUP) && message.wParam == HTCLOSE) ||
+            (message.message == WM_SYSKEYDOWN && message.wParam == VK_F4))
+            closeAskedFor_ = true;
+    }
+    SetCursor(previousCursor_);
+}

@@ -1,0 +1,40 @@
+#pragma once
+// What a user sees while the delete button works: the busy cursor from Yes until the
+// report, the taskbar button's progress, and a window that keeps answering the system.
+// The deletion still runs on the GUI thread and nothing the user types or clicks is acted
+// on meanwhile.
+#include <windows.h>
+#include <shobjidl.h>
+#include "base/ComPtr.h"
+
+class DeletionFeedback {
+public:
+    // window may be null (no taskbar button then).
+    explicit DeletionFeedback(HWND window);
+    ~DeletionFeedback();
+    DeletionFeedback(const DeletionFeedback&) = delete;
+    DeletionFeedback& operator=(const DeletionFeedback&) = delete;
+
+    // Called once per entry; looks at the clock and, at most every kInterval, answers what
+    // the system and other programs sent to the window and shows the progress.
+    void Step(int folder, int done, int total);
+
+    // Ends the feedback before the report: the progress is cleared, the cursor put back,
+    // and the clicks and keys that arrived meanwhile are dropped, so that a key pressed
+    // while waiting cannot dismiss the report unseen, nor a click start another deletion.
+    void Finish();
+    // Whether the dropped input asked to close the window (its close box, or Alt+F4).
+    bool CloseAskedFor() const { return closeAskedFor_; }
+
+    static const DWORD kInterval = 100;  // milliseconds
+
+private:
+    void AnswerTheSystem();
+
+    HWND window_;
+    HCURSOR previousCursor_;
+    ComPtr<ITaskbarList3> taskbar_;
+    DWORD lastCheck_;
+    bool finished_ = false;
+    bool closeAskedFor_ = false;
+};
