@@ -219,7 +219,9 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return TRUE;
     case WM_ENDSESSION:
-        if (wParam) DestroyWindow(Handle());
+        // Never destroyed half-way through a deletion; the close waits for the report.
+        if (wParam && busy_) closeRequested_ = true;
+        else if (wParam) DestroyWindow(Handle());
         return 0;
     case WM_DESTROY:
         JVLink1.Destroy();
