@@ -19,6 +19,17 @@ protected:
         GetWindowRect(window, &bounds);
         return POINT{bounds.left, bounds.top};
     }
+    // Starts the program, checks where its window opens, and closes it again.
+    static void ExpectOpensAt(int x, int y) {
+        AppProcess app(Environment{});
+        HWND main = app.WaitForMainWindow();
+        ASSERT_NE(main, nullptr);
+        POINT at = TopLeft(main);
+        EXPECT_EQ(at.x, x);
+        EXPECT_EQ(at.y, y);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(app.WaitForExit(), 0u);
+    }
     int Saved(const char* key) const {
         return static_cast<int>(GetPrivateProfileIntA("locate", key, -999999, ini_.c_str()));
     }
@@ -26,14 +37,7 @@ protected:
 };
 
 TEST_F(WindowPosition, WithoutAFileOpensAtTenTen) {
-    AppProcess app(Environment{});
-    HWND main = app.WaitForMainWindow();
-    ASSERT_NE(main, nullptr);
-    POINT at = TopLeft(main);
-    EXPECT_EQ(at.x, 10);
-    EXPECT_EQ(at.y, 10);
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(app.WaitForExit(), 0u);
+    ExpectOpensAt(10, 10);
     EXPECT_EQ(Saved("top"), 10);
     EXPECT_EQ(Saved("left"), 10);
 }
@@ -51,14 +55,7 @@ TEST_F(WindowPosition, ReopensWhereItWasClosedAlsoPartlyOffScreen) {
         }
         EXPECT_EQ(Saved("left"), position.x);
         EXPECT_EQ(Saved("top"), position.y);
-        AppProcess again(Environment{});
-        HWND main = again.WaitForMainWindow();
-        ASSERT_NE(main, nullptr);
-        POINT at = TopLeft(main);
-        EXPECT_EQ(at.x, position.x);
-        EXPECT_EQ(at.y, position.y);
-        PostMessageA(main, WM_CLOSE, 0, 0);
-        EXPECT_EQ(again.WaitForExit(), 0u);
+        ExpectOpensAt(position.x, position.y);
     }
 }
 
@@ -76,27 +73,13 @@ TEST_F(WindowPosition, AWindowClosedWhileMinimisedReopensWhereItWasBefore) {
     }
     EXPECT_EQ(Saved("left"), 200);
     EXPECT_EQ(Saved("top"), 150);
-    AppProcess again(Environment{});
-    HWND main = again.WaitForMainWindow();
-    ASSERT_NE(main, nullptr);
-    POINT at = TopLeft(main);
-    EXPECT_EQ(at.x, 200);
-    EXPECT_EQ(at.y, 150);
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(again.WaitForExit(), 0u);
+    ExpectOpensAt(200, 150);
 }
 
 // Saved on a monitor that is gone: the window would open where nobody can see it.
 TEST_F(WindowPosition, APositionOutsideEveryMonitorOpensAtTenTen) {
     WriteTextFile(ini_, "[locate]\r\ntop=-20000\r\nleft=5000\r\n");
-    AppProcess app(Environment{});
-    HWND main = app.WaitForMainWindow();
-    ASSERT_NE(main, nullptr);
-    POINT at = TopLeft(main);
-    EXPECT_EQ(at.x, 10);
-    EXPECT_EQ(at.y, 10);
-    PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(app.WaitForExit(), 0u);
+    ExpectOpensAt(10, 10);
 }
 
 // Signing out or shutting down asks every window first; the position is kept then too.

@@ -109,18 +109,6 @@ struct Node {
 };
 using Tree = std::map<std::wstring, Node>;
 
-std::string ReadContent(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return "<unreadable>";
-    std::string content;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) content.append(buffer, read);
-    CloseHandle(file);
-    return content;
-}
-
 enum class ZoneKind { Missing, Folder, Moved, Looping };
 
 // Data or Cache: where its entries really are.
@@ -263,7 +251,7 @@ private:
             if (waited > 30000) throw std::runtime_error("the Linux side did not finish");
             Sleep(5);
         }
-        std::string errors = ReadContent(log);
+        std::string errors = ReadWholeFile(log);
         DeleteFileW(script.c_str());
         DeleteFileW(marker.c_str());
         DeleteFileW(log.c_str());
@@ -285,7 +273,7 @@ private:
             const bool link = links_.count(child) || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT);
             if (link || name.find(L'\\') != std::wstring::npos) continue;
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ScanFolder(child, tree);
-            else node.content = ReadContent(Win(child));
+            else node.content = ReadWholeFile(Win(child));
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }

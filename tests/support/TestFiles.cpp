@@ -98,11 +98,9 @@ bool Exists(const std::string& path) {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-namespace {
-
 std::string ReadWholeFile(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return "<unreadable>";
     std::string content;
     char buffer[4096];
@@ -111,6 +109,8 @@ std::string ReadWholeFile(const std::wstring& path) {
     CloseHandle(file);
     return content;
 }
+
+namespace {
 
 void AddToSnapshot(const std::string& root, const std::string& relative,
                    std::map<std::string, std::string>& files) {

@@ -22,6 +22,8 @@ void MakeFolder(const std::string& path);
 void WriteTextFile(const std::string& path, const std::string& content, unsigned long attributes = 0);
 void WriteTextFileW(const std::wstring& path, const std::string& content);
 bool Exists(const std::string& path);
+// A file's bytes ("<unreadable>" when it cannot be opened), by its wide name.
+std::string ReadWholeFile(const std::wstring& path);
 
 // Every file under folder (relative path -> content), for a before-and-after comparison.
 std::map<std::string, std::string> Snapshot(const std::string& folder);
