@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <cctype>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 #include "base/AnsiPath.h"
 #include "base/Exception.h"
@@ -222,11 +223,12 @@ public:
         if (!NamesItselfExactly(name)) return false;
         FileHandle entry = OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES);
         if (!entry.IsOpen()) return false;
+        std::wstring wideName = AnsiToWide(name);
         DWORD attributes = 0;
         if (check_ == LinkCheck::FinalPathInside) {
             std::wstring path;
             if (folderPath_.empty() || !query_.AttributesAndPath(entry.Get(), attributes, path) ||
-                path != folderPath_ + AnsiToWide(name))
+                path != folderPath_ + wideName)
                 return false;
         } else {
             FILE_ATTRIBUTE_TAG_INFO tag;
@@ -237,7 +239,7 @@ public:
         FILE_DISPOSITION_INFO disposition{TRUE};
         if (!SetFileInformationByHandle(entry.Get(), FileDispositionInfo, &disposition, sizeof disposition))
             return false;
-        disposed_.push_back(AnsiToWide(name));
+        disposed_.push_back(std::move(wideName));
         return true;
     }
 
