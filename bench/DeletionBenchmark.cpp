@@ -108,20 +108,16 @@ double TimeVariant(Variant variant, const std::string& root, int count) {
     DeletionFeedback feedback(nullptr);
     double start = Seconds();
     int deleted = 0;
-    for (const char* folder : {"\\Data", "\\Cache"}) {
-        std::string path = save + folder;
-        switch (variant) {
-        case kBaseline: deleted += BaselineDelete(path); break;
-        case kSameOrder: deleted += SameOrderDelete(path); break;
-        case kCommand:
-        case kChecked:
-            // With the button's own feedback: its clock is looked at once per entry.
-            if (FolderFileList::FolderExists(path))
-                deleted += DeleteListedFiles(lister, save, path,
-                                             variant == kChecked ? LinkCheck::FinalPathInside : LinkCheck::None,
-                                             [&feedback](int f, int done, int total) { feedback.Step(f, done, total); });
-            break;
-        default: break;
+    if (variant == kCommand || variant == kChecked) {
+        // With the button's own feedback: its clock is looked at once per entry.
+        CacheDeletionCounts counts =
+            DeleteCacheFolders(lister, save, variant == kChecked ? LinkCheck::FinalPathInside : LinkCheck::None,
+                               [&feedback](int f, int done, int total) { feedback.Step(f, done, total); });
+        deleted = counts.data + counts.cache;
+    } else {
+        for (const char* folder : {"\\Data", "\\Cache"}) {
+            std::string path = save + folder;
+            deleted += variant == kBaseline ? BaselineDelete(path) : SameOrderDelete(path);
         }
     }
     double seconds = Seconds() - start;

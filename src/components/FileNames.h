@@ -23,3 +23,8 @@ std::string CurrentDirectory();
 // The drive prefix: "X:", or "\\server\share" of a UNC path (the whole path when nothing
 // follows the share), or nothing. A 0x5C trail byte in a server or share name is no separator.
 std::string DrivePrefix(const std::string& path);
+
+// True when the system's path rules read name as a DOS device: its base (the text before
+// the first ".", trailing spaces dropped, in any case) is CON, PRN, AUX, NUL, COM0 to COM9,
+// LPT0 to LPT9 (also with the digits ¹ ² ³), CONIN$ or CONOUT$. "nul.txt" opens NUL.
+bool IsDosDeviceName(const std::wstring& name);

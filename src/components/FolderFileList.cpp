@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <shlwapi.h>
 #include "base/AnsiPath.h"
+#include "base/OpenedFolder.h"
 #include "base/Exception.h"
 #include "components/FileNames.h"
 
@@ -43,9 +45,10 @@ private:
 
 // Sorts without regard to case in the user's locale, as a sorted list box places its
 // strings; one sort key per name keeps a sort of many names fast.
-void SortNames(std::vector<std::string>& names) {
+void SortNames(std::vector<std::string>& names, const std::function<void()>& tick = {}) {
     std::vector<std::string> keys(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
+        if (tick) tick();
         const std::string& name = names[i];
         int size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.data(),
                                 static_cast<int>(name.size()), nullptr, 0);
@@ -133,11 +136,16 @@ void FolderFileList::SetFileType(TFileType fileType) {
     ReadNames();
 }
 
-void FolderFileList::ReadNames() {
-    if (!listExists_) return;
+DWORD FolderFileList::AttributeWord() const {
     DWORD attributeWord = 0;
     for (int attr = ftReadOnly; attr <= ftArchive; ++attr)
         if (fileType_ & FileTypeOf(static_cast<TFileAttr>(attr))) attributeWord |= kAttributeBits[attr];
+    return attributeWord;
+}
+
+void FolderFileList::ReadNames() {
+    if (!listExists_) return;
+    const DWORD attributeWord = AttributeWord();
     const DWORD exclusion = kExcludedAlways & ~attributeWord;
     const bool admitAll = (fileType_ & FileTypeOf(ftNormal)) != 0;
 
@@ -178,6 +186,53 @@ void FolderFileList::ReadNames() {
     SortNames(read);
     names_.swap(read);
     if (full) throw EOutOfResources("行を挿入できません");
+}
+
+bool FolderFileList::ReadOpenedFolder(const std::string& path, const OpenedFolder& folder,
+                                      const std::function<void()>& tick) {
+    const DWORD attributeWord = AttributeWord();
+    const DWORD exclusion = kExcludedAlways & ~attributeWord;
+    const bool admitAll = (fileType_ & FileTypeOf(ftNormal)) != 0;
+    listExists_ = true;
+    // As entering it would have recorded it: full, with doubled separators made one.
+    char fullPath[MAX_PATH * 2];
+    DWORD length = GetFullPathNameA(path.c_str(), sizeof fullPath, fullPath, nullptr);
+    folder_ = length > 0 && length < sizeof fullPath ? std::string(fullPath, length) : path;
+    names_.clear();
+    selected_ = -1;
+
+    std::vector<std::wstring> patterns;
+    for (std::string::size_type start = 0; start <= mask_.size();) {
+        auto end = mask_.find(';', start);
+        if (end == std::string::npos) end = mask_.size();
+        if (end > start) patterns.push_back(AnsiToWide(mask_.substr(start, end - start)));
+        start = end + 1;
+    }
+    BusyCursorWhileLong busy;
+    std::vector<std::string> read;
+    bool full = false;
+    const bool complete = folder.ForEachEntry([&](const std::wstring& name, DWORD attributes) {
+        if (tick) tick();
+        if (full || (attributes & exclusion) || (!admitAll && !(attributes & attributeWord))) return;
+        // As a search in the code page reports it: best fit, at most MAX_PATH - 1 bytes.
+        std::string text = WideToAnsi(name);
+        if (text.empty() || text.size() >= MAX_PATH) return;
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY) text = "[" + text + "]";
+        for (const std::wstring& pattern : patterns) {
+            if (pattern != L"*" && pattern != L"*.*" && !PathMatchSpecW(name.c_str(), pattern.c_str())) continue;
+            try {
+                read.push_back(text);
+            } catch (const std::bad_alloc&) {
+                full = true;
+                return;
+            }
+            busy.Passed(read.size());
+        }
+    });
+    SortNames(read, tick);
+    names_.swap(read);
+    if (full) throw EOutOfResources("行を挿入できません");
+    return complete;
 }
 
 void FolderFileList::SelectName(const std::string& name) {

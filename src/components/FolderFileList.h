@@ -5,8 +5,12 @@
 //
 // The names live in plain memory, sorted without regard to case as a sorted list box
 // would sort them; a read collects them first and sorts once, so large folders stay fast.
+#include <windows.h>
+#include <functional>
 #include <string>
 #include <vector>
+
+class OpenedFolder;
 
 enum TFileAttr { ftReadOnly, ftHidden, ftSystem, ftVolumeID, ftDirectory, ftArchive, ftNormal };
 
@@ -36,6 +40,13 @@ public:
     void ApplyPath(const std::string& path);
     // Re-reads the names from Folder, entering it.
     void ReadNames();
+    // Lists a folder that is already open through its handle, never by its path; path
+    // becomes Folder and the current directory stays as it is. Names are admitted, formed and
+    // sorted as ReadNames does; a name whose code page form is longer than a search reports
+    // is left out. tick is called once per entry read and per name sorted, so that a caller
+    // can keep its window answering. False when the folder could not be read to its end.
+    bool ReadOpenedFolder(const std::string& path, const OpenedFolder& folder,
+                          const std::function<void()>& tick = {});
     void SelectName(const std::string& name);
 
     struct SplitResult {
@@ -53,6 +64,7 @@ public:
 
 private:
     void EnsureList();
+    DWORD AttributeWord() const;
     void ChangeFolder(const std::string& newFolder);
 
     std::string folder_;

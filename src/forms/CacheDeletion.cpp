@@ -2,6 +2,8 @@
 
 #include <windows.h>
 #include <cctype>
+#include <algorithm>
+#include <unordered_map>
 #include <unordered_set>
 #include <utility>
 #include <vector>
@@ -28,14 +30,22 @@ const char kSavePathTooLong[] =
     "JV-Linkの保存パス「%s」は長すぎるため（%d バイト）、キャッシュデータを削除できません。"
     "Windows のパスの上限（260 バイト）に収まるよう、保存パスは %d バイト以内にしてください。";
 
-// Texts of the folder checks, raised to the error display; nothing is deleted in that folder.
-const char kFolderNotEntered[] =
-    "フォルダ「%s」を開けなかったため、キャッシュデータの削除を中止しました。（開いたフォルダ: %s）";
+// Texts of the folder checks and of errors that end a run, raised to the error display.
+const char kFolderNotOpened[] =
+    "フォルダ「%s」を開けなかったため（エラー %d）、キャッシュデータの削除を中止しました。";
 const char kFolderNotResolved[] =
     "フォルダ「%s」の実体を確認できなかったため、キャッシュデータの削除を中止しました。";
 const char kFolderIsRootOrAbove[] =
     "フォルダ「%s」の実体（%s）はドライブのルート、または保存パスそのものかその上のフォルダです。"
     "保存パスの他のファイルを消さないよう、キャッシュデータの削除を中止しました。";
+const char kFolderNotListed[] = "フォルダ「%s」の中を読み取れなかったため、キャッシュデータの削除を中止しました。";
+const char kNothingDeleted[] = "ファイルは1つも削除していません。";
+const char kAlreadyDeleted[] = "%s内のキャッシュデータ%d個は、すでに削除しました。";
+
+// The report's line for files that stayed, added only when some did.
+const char kStayedLine[] = "\r\n\r\n削除できなかったファイル: Data内%d個、Cache内%d個\r\n"
+                           "使用中のファイル、読み取り専用のファイル、Windows で扱えない名前のファイルは削除できません。"
+                           "JV-Link を使うソフトをすべて終了してから、もう一度お試しください。";
 
 // The longest folder is <save path>\Cache; it must still hold a separator, an 8.3 name
 // and the terminator within MAX_PATH.
@@ -53,6 +63,11 @@ std::string Format(const char* pattern, const std::string& value) {
 
 std::string Format(const char* pattern, const std::string& first, const std::string& second) {
     return Format(Format(pattern, first).c_str(), second);
+}
+
+std::string FormatNumber(std::string text, long long number) {
+    text.replace(text.find("%d"), 2, std::to_string(number));
+    return text;
 }
 
 // ---- What an opened entry is, asked of its own handle ---------------------------------
@@ -103,23 +118,16 @@ private:
     std::vector<BYTE> buffer_;
 };
 
-// Opens an entry itself, never what a reparse point at it leads to; a directory does not
-// open at all without backup semantics.
-FileHandle OpenEntry(const std::string& name, DWORD access) {
-    return FileHandle(CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-}
-
-// Opens a folder where links and junctions lead, to ask where it really is.
-FileHandle OpenFolder(const std::string& path) {
-    return FileHandle(CreateFileA(path.c_str(), FILE_READ_ATTRIBUTES,
+// Opens a folder where links and junctions lead, to learn who and where it is.
+FileHandle OpenFolder(const std::wstring& path) {
+    return FileHandle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 // The folder's final path as the system resolves it (links and junctions followed), in the
 // form "C:\..." or "\\server\share\...", without a trailing separator unless a drive root.
-std::wstring FinalPath(HANDLE handle) {
+std::wstring SystemFinalPath(HANDLE handle) {
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
         DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
@@ -134,6 +142,10 @@ std::wstring FinalPath(HANDLE handle) {
         }
         buffer.resize(length + 1);
     }
+}
+
+std::wstring FinalPath(HANDLE handle, const DeletionSeams& seams) {
+    return seams.finalPath ? seams.finalPath(handle) : SystemFinalPath(handle);
 }
 
 bool SamePathIgnoringCase(const std::wstring& a, const std::wstring& b) {
@@ -151,139 +163,204 @@ bool IsRoot(const std::wstring& path) {
     return shareEnd == std::wstring::npos || shareEnd + 1 == path.size();
 }
 
-// A path with each run of separators after its first two bytes (the "\\" of a UNC path)
-// made one: the system keeps a doubled separator in a UNC path where it drops it in others.
-std::string WithoutDoubledSeparators(const std::string& path) {
-    std::string result;
-    bool afterSeparator = false;
-    for (std::string::size_type i = 0; i < path.size(); ++i) {
-        if (IsDBCSLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size()) {
-            result.append(path, i++, 2);
-            afterSeparator = false;
-            continue;
-        }
-        const bool separator = path[i] == '\\';
-        if (!(separator && afterSeparator && i >= 2)) result += path[i];
-        afterSeparator = separator;
-    }
-    return result;
+// folder is path itself or a folder above it, by their final paths.
+bool IsAtOrAbove(const std::wstring& folder, const std::wstring& path) {
+    return SamePathIgnoringCase(path, folder) ||
+           (path.size() > folder.size() && (folder.back() == L'\\' || path[folder.size()] == L'\\') &&
+            SamePathIgnoringCase(path.substr(0, folder.size()), folder));
 }
 
-// The lister must have entered exactly folder, and folder must not be (or resolve to) a
-// drive root, the save path or a folder above it: emptying those would delete the user's
-// own files. A link or junction at Data or Cache that leads elsewhere is followed.
-void CheckEnteredFolder(const std::string& savePath, const std::string& folder) {
-    const std::string current = CurrentDirectory();
-    char full[MAX_PATH * 2];
-    DWORD length = folder.find('\0') == std::string::npos
-                       ? GetFullPathNameA(folder.c_str(), sizeof full, full, nullptr)
-                       : 0;
-    if (length == 0 || length >= sizeof full ||
-        !SameFileName(WithoutDoubledSeparators(std::string(full, length)), WithoutDoubledSeparators(current)))
-        throw Exception(Format(kFolderNotEntered, folder, current));
+// What neither Data nor Cache may turn out to be: the save path and every folder above it,
+// by identity (which sees through a junction or link that a file server follows) and by
+// final path (where identities cannot be had).
+struct ForbiddenFolders {
+    std::vector<FileIdentity> identities;
+    std::wstring savePath;  // final path
+};
 
-    FileHandle entered = OpenFolder(".");
-    FileHandle save = OpenFolder(savePath);
-    const std::wstring enteredPath = entered.IsOpen() ? FinalPath(entered.Get()) : std::wstring();
-    const std::wstring savedPath = save.IsOpen() ? FinalPath(save.Get()) : std::wstring();
-    if (enteredPath.empty() || savedPath.empty()) throw Exception(Format(kFolderNotResolved, folder));
-    const bool above = SamePathIgnoringCase(savedPath, enteredPath) ||
-                       (savedPath.size() > enteredPath.size() &&
-                        (enteredPath.back() == L'\\' || savedPath[enteredPath.size()] == L'\\') &&
-                        SamePathIgnoringCase(savedPath.substr(0, enteredPath.size()), enteredPath));
-    if (IsRoot(enteredPath) || above)
-        throw Exception(Format(kFolderIsRootOrAbove, folder, WideToAnsi(enteredPath)));
+ForbiddenFolders FindForbiddenFolders(const std::string& savePath, const DeletionSeams& seams) {
+    ForbiddenFolders forbidden;
+    const std::wstring wideSavePath = AnsiToWide(savePath);
+    FileHandle save = OpenFolder(wideSavePath);
+    if (save.IsOpen()) forbidden.savePath = FinalPath(save.Get(), seams);
+    if (forbidden.savePath.empty()) throw Exception(Format(kFolderNotResolved, savePath));
+    forbidden.identities.push_back(IdentityOf(save.Get(), seams.fileInformation));
+    // Above the save path as given and above where it really is (it may be a link itself).
+    std::vector<std::wstring> paths = FolderAndAncestors(wideSavePath);
+    for (const std::wstring& path : FolderAndAncestors(forbidden.savePath)) paths.push_back(path);
+    for (const std::wstring& path : paths) {
+        FileHandle folder = OpenFolder(path);
+        if (folder.IsOpen()) forbidden.identities.push_back(IdentityOf(folder.Get(), seams.fileInformation));
+    }
+    return forbidden;
+}
+
+// Refuses a folder that is a drive root, the save path or a folder above it: emptying it
+// would delete the user's own files. A link or junction at Data or Cache that leads
+// elsewhere, such as a cache moved to another drive, is fine.
+void CheckFolder(const OpenedFolder& folder, const std::string& path, const ForbiddenFolders& forbidden,
+                 const DeletionSeams& seams) {
+    const std::wstring final = FinalPath(folder.Handle(), seams);
+    if (final.empty()) throw Exception(Format(kFolderNotResolved, path) + kNothingDeleted);
+    bool refused = IsRoot(final) || IsAtOrAbove(final, forbidden.savePath);
+    const FileIdentity identity = IdentityOf(folder.Handle(), seams.fileInformation);
+    if (identity.Known()) {
+        for (const FileIdentity& other : forbidden.identities) refused = refused || SameIdentity(identity, other);
+        FileHandle root = OpenFolder(FolderAndAncestors(final).back());
+        if (root.IsOpen()) refused = refused || SameIdentity(identity, IdentityOf(root.Get(), seams.fileInformation));
+    }
+    if (refused) throw Exception(Format(kFolderIsRootOrAbove, path, WideToAnsi(final)) + kNothingDeleted);
 }
 
 // A listed name that the path rules would read as another entry is never opened: one with
 // a separator (a best-fit "¥" reads as "\"), a wildcard, or a trailing dot or space, which
-// opening strips ("x." opens "x").
+// opening by path strips ("x." opens "x").
 bool NamesItselfExactly(const std::string& name) {
     if (name.empty() || HasPathCharacter(name) || name.find_first_of("*?") != std::string::npos) return false;
     const char last = name.back();  // "." and " " are never trail bytes
     return last != '.' && last != ' ';
 }
 
-// Deletes the listed entries of the current folder, each through the handle it was checked
-// on, and counts those that are gone afterwards.
+bool UnsupportedHere(DWORD error) {
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED;
+}
+
+// The attributes of an open entry, asked as the system's own delete asks: FAT32 and exFAT
+// refuse FileAttributeTagInfo, and answer FileBasicInfo.
+bool EntryAttributes(HANDLE entry, FileInformationFunction information, DWORD& attributes) {
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    if (information(entry, FileAttributeTagInfo, &tag, sizeof tag)) {
+        attributes = tag.FileAttributes;
+        return true;
+    }
+    if (!UnsupportedHere(GetLastError())) return false;
+    FILE_BASIC_INFO basic;
+    if (!information(entry, FileBasicInfo, &basic, sizeof basic)) return false;
+    attributes = basic.FileAttributes;
+    return true;
+}
+
+struct FolderOutcome {
+    int gone = 0;
+    int stayed = 0;
+};
+
+// Deletes listed entries of one opened folder, each opened inside it and deleted through
+// the handle it was checked on, and counts what is gone and what stayed.
 class FolderDeletion {
 public:
-    explicit FolderDeletion(LinkCheck check) : check_(check) {
-        if (check_ == LinkCheck::FinalPathInside) {
-            FileHandle folder = OpenFolder(".");
-            DWORD attributes = 0;
-            if (folder.IsOpen() && query_.AttributesAndPath(folder.Get(), attributes, folderPath_) &&
-                (folderPath_.empty() || folderPath_.back() != L'\\'))
-                folderPath_ += L'\\';
-        }
+    FolderDeletion(const OpenedFolder& folder, LinkCheck check, FileInformationFunction information)
+        : folder_(folder), check_(check), information_(information) {
+        DWORD attributes = 0;
+        if (check_ == LinkCheck::FinalPathInside &&
+            query_.AttributesAndPath(folder_.Handle(), attributes, folderPath_) &&
+            (folderPath_.empty() || folderPath_.back() != L'\\'))
+            folderPath_ += L'\\';
     }
 
-    // Sets the entry's delete disposition when it is admissible; true when that succeeded.
-    bool Delete(const std::string& name) {
-        if (!NamesItselfExactly(name)) return false;
-        FileHandle entry = OpenEntry(name, DELETE | FILE_READ_ATTRIBUTES);
-        if (!entry.IsOpen()) return false;
+    // Sets the entry's delete disposition when it is admissible.
+    void Delete(const std::string& name) {
+        ++tried_;
+        if (!NamesItselfExactly(name)) return;
         std::wstring wideName = AnsiToWide(name);
+        // Even relative to a folder, a device's name must not reach a serial port.
+        if (IsDosDeviceName(wideName)) return;
+        LONG status = 0;
+        FileHandle entry = folder_.OpenEntry(wideName, DELETE | FILE_READ_ATTRIBUTES, status);
+        if (!entry.IsOpen()) return;
         DWORD attributes = 0;
         if (check_ == LinkCheck::FinalPathInside) {
             std::wstring path;
             if (folderPath_.empty() || !query_.AttributesAndPath(entry.Get(), attributes, path) ||
                 path != folderPath_ + wideName)
-                return false;
-        } else {
-            FILE_ATTRIBUTE_TAG_INFO tag;
-            if (!GetFileInformationByHandleEx(entry.Get(), FileAttributeTagInfo, &tag, sizeof tag)) return false;
-            attributes = tag.FileAttributes;
+                return;
+        } else if (!EntryAttributes(entry.Get(), information_, attributes)) {
+            return;
         }
-        if (attributes & kNotAdmitted) return false;
+        if (attributes & kNotAdmitted) return;
         FILE_DISPOSITION_INFO disposition{TRUE};
-        if (!SetFileInformationByHandle(entry.Get(), FileDispositionInfo, &disposition, sizeof disposition))
-            return false;
+        if (!SetFileInformationByHandle(entry.Get(), FileDispositionInfo, &disposition, sizeof disposition)) return;
         disposed_.push_back(std::move(wideName));
-        return true;
     }
 
     // Wine removes an entry only when its handle closes, and can fail there without a word:
-    // count only the entries whose names are no longer in the folder (read once, after the
-    // walk, since under Wine looking up a missing name scans the whole folder).
-    int CountGone() {
-        std::unordered_set<std::wstring> left;
-        const bool listed = ListFolder(left);
-        int gone = 0;
-        for (const std::wstring& name : disposed_)
-            if ((listed && left.count(name) == 0) || StillGoing(name)) ++gone;
-        return gone;
+    // the folder is read again through its handle (once, since under Wine looking up a
+    // missing name scans the whole folder), and only the names no longer there count.
+    FolderOutcome Recount(const std::function<void()>& tick) {
+        std::unordered_map<std::wstring, DWORD> left;
+        const bool listed = folder_.ForEachEntry([&](const std::wstring& name, DWORD attributes) {
+            if (tick) tick();
+            left.emplace(name, attributes);
+        });
+        FolderOutcome outcome;
+        std::unordered_set<std::wstring> going;
+        for (const std::wstring& name : disposed_) {
+            if (listed && left.count(name) == 0) {
+                ++outcome.gone;
+            } else if (StillGoing(name)) {
+                ++outcome.gone;
+                going.insert(name);
+            }
+        }
+        if (listed) {
+            for (const auto& entry : left)
+                if (!(entry.second & kNotAdmitted) && going.count(entry.first) == 0) ++outcome.stayed;
+        } else {
+            outcome.stayed = std::max(0, tried_ - outcome.gone);  // what could not be confirmed gone
+        }
+        return outcome;
     }
 
 private:
-    static bool ListFolder(std::unordered_set<std::wstring>& names) {
-        WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW(L"*", &found);
-        if (search == INVALID_HANDLE_VALUE) return false;
-        do names.insert(found.cFileName);
-        while (FindNextFileW(search, &found));
-        const bool complete = GetLastError() == ERROR_NO_MORE_FILES;
-        FindClose(search);
-        return complete;
+    // A name still listed: a file that another program holds open (with delete sharing)
+    // stays "delete pending" until it closes it. Windows refuses to open it meanwhile; Wine
+    // opens it and says so.
+    bool StillGoing(const std::wstring& name) const {
+        LONG status = 0;
+        FileHandle entry = folder_.OpenEntry(name, FILE_READ_ATTRIBUTES, status);
+        if (!entry.IsOpen()) return status == kStatusDeletePending || status == kStatusObjectNameNotFound;
+        FILE_STANDARD_INFO standard;
+        return GetFileInformationByHandleEx(entry.Get(), FileStandardInfo, &standard, sizeof standard) &&
+               standard.DeletePending;
     }
 
-    // A name still listed: on Windows a file that another program holds open (with delete
-    // sharing) stays "delete pending" until it closes it, and cannot be opened meanwhile.
-    bool StillGoing(const std::wstring& name) {
-        FileHandle entry(CreateFileW(name.c_str(), FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                     OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
-                                     nullptr));
-        if (entry.IsOpen()) return false;
-        DWORD error = GetLastError();
-        return error == ERROR_ACCESS_DENIED || error == ERROR_FILE_NOT_FOUND;
-    }
-
+    const OpenedFolder& folder_;
     LinkCheck check_;
+    FileInformationFunction information_;
     EntryQuery query_;
-    std::wstring folderPath_;  // with a trailing separator
+    std::wstring folderPath_;  // Wine: the folder's real path, with a trailing separator
     std::vector<std::wstring> disposed_;
+    int tried_ = 0;
 };
+
+void Notify(const DeletionSeams& seams, DeletionStage stage, int folder) {
+    if (seams.onStage) seams.onStage(stage, folder);
+}
+
+// Lists one checked folder through its handle and empties it.
+FolderOutcome EmptyFolder(FolderFileList& lister, const OpenedFolder& folder, const std::string& path, int number,
+                          LinkCheck check, const DeletionProgress& progress, const DeletionSeams& seams) {
+    Notify(seams, DeletionStage::Listing, number);
+    const std::function<void()> reading = [&progress, number] {
+        if (progress) progress(number, 0, 0);
+    };
+    if (!lister.ReadOpenedFolder(path, folder, reading)) throw Exception(Format(kFolderNotListed, path));
+    Notify(seams, DeletionStage::Walking, number);
+    FolderDeletion deletion(folder, check, seams.fileInformation);
+    const int total = lister.Count();
+    if (progress) progress(number, 0, total);
+    for (int index = total - 1; index >= 0; --index) {
+        try {
+            deletion.Delete(lister.Name(index));
+        } catch (...) {
+            // One entry's failure never stops the walk.
+        }
+        if (progress) progress(number, total - index, total);
+    }
+    return deletion.Recount([&progress, number, total] {
+        if (progress) progress(number, total, total);
+    });
+}
 
 }  // namespace
 
@@ -349,35 +426,80 @@ LinkCheck LinkCheckForThisSystem() {
     return RunningUnderWine() ? LinkCheck::FinalPathInside : LinkCheck::None;
 }
 
-int DeleteListedFiles(FolderFileList& lister, const std::string& savePath, const std::string& folder,
-                      LinkCheck check, const DeletionProgress& progress, int folderNumber) {
-    const std::string before = lister.Folder();
-    lister.ApplyPath(folder);
-    if (lister.Folder() == before) lister.ReadNames();
-    CheckEnteredFolder(savePath, folder);
-
-    FolderDeletion deletion(check);
-    const int total = lister.Count();
-    if (progress) progress(folderNumber, 0, total);
-    for (int index = total - 1; index >= 0; --index) {
-        try {
-            deletion.Delete(lister.Name(index));
-        } catch (...) {
-            // One entry's failure never stops the walk.
-        }
-        if (progress) progress(folderNumber, total - index, total);
+std::vector<std::wstring> FolderAndAncestors(const std::wstring& path) {
+    std::wstring::size_type rootEnd = 0;  // the root's length, its separator included
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
+        rootEnd = 3;
+    } else if (path.compare(0, 2, L"\\\\") == 0) {
+        auto serverEnd = path.find(L'\\', 2);
+        auto shareEnd = serverEnd == std::wstring::npos ? serverEnd : path.find(L'\\', serverEnd + 1);
+        if (serverEnd == std::wstring::npos || serverEnd == 2 || shareEnd == serverEnd + 1) return {path};
+        rootEnd = shareEnd == std::wstring::npos ? path.size() + 1 : shareEnd + 1;
+    } else {
+        return {path};
     }
-    return deletion.CountGone();
+    const std::wstring root = rootEnd > path.size() ? path + L"\\" : path.substr(0, rootEnd);
+    std::wstring rest = rootEnd > path.size() ? std::wstring() : path.substr(rootEnd);
+    std::vector<std::wstring> folders;
+    for (;;) {
+        while (!rest.empty() && rest.back() == L'\\') rest.pop_back();
+        if (rest.empty()) break;
+        folders.push_back(root + rest);
+        auto separator = rest.rfind(L'\\');
+        rest.erase(separator == std::wstring::npos ? 0 : separator);
+    }
+    folders.push_back(root);
+    return folders;
 }
 
 CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string& savePath, LinkCheck check,
-                                       const DeletionProgress& progress) {
+                                       const DeletionProgress& progress, const DeletionSeams& seams) {
+    // Both folders as they are now, when the user has answered Yes: from here on they are
+    // reached through these handles only.
+    const std::string folders[2] = {savePath + "\\Data", savePath + "\\Cache"};
+    OpenedFolder opened[2];
+    for (int i = 0; i < 2; ++i) {
+        if (!FolderFileList::FolderExists(folders[i])) continue;
+        DWORD error = 0;
+        if (opened[i].Open(AnsiToWide(folders[i]), error)) continue;
+        // Gone since it was looked at: as if it had not been there.
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) continue;
+        throw Exception(FormatNumber(Format(kFolderNotOpened, folders[i]), error) + kNothingDeleted);
+    }
+    if (opened[0].IsOpen() || opened[1].IsOpen()) {
+        const ForbiddenFolders forbidden = FindForbiddenFolders(savePath, seams);
+        for (int i = 0; i < 2; ++i)
+            if (opened[i].IsOpen()) CheckFolder(opened[i], folders[i], forbidden, seams);
+    }
+    Notify(seams, DeletionStage::FoldersChecked, 0);
+
     CacheDeletionCounts counts;
-    const std::string dataFolder = savePath + "\\Data";
-    const std::string cacheFolder = savePath + "\\Cache";
-    if (FolderFileList::FolderExists(dataFolder))
-        counts.data = DeleteListedFiles(lister, savePath, dataFolder, check, progress, 0);
-    if (FolderFileList::FolderExists(cacheFolder))
-        counts.cache = DeleteListedFiles(lister, savePath, cacheFolder, check, progress, 1);
+    FolderOutcome outcomes[2];
+    for (int i = 0; i < 2; ++i) {
+        if (!opened[i].IsOpen()) continue;
+        try {
+            outcomes[i] = EmptyFolder(lister, opened[i], folders[i], i, check, progress, seams);
+        } catch (const std::exception& error) {
+            // The user must learn what was already done before the run ended.
+            const std::string done = i == 1 && opened[0].IsOpen()
+                                         ? FormatNumber(Format(kAlreadyDeleted, folders[0]), outcomes[0].gone)
+                                         : std::string(kNothingDeleted);
+            throw Exception(std::string(error.what()) + done);
+        }
+    }
+    counts.data = outcomes[0].gone;
+    counts.dataStayed = outcomes[0].stayed;
+    counts.cache = outcomes[1].gone;
+    counts.cacheStayed = outcomes[1].stayed;
     return counts;
+}
+
+std::string CacheDeletionReport(const std::string& dataFolder, const std::string& cacheFolder,
+                                const CacheDeletionCounts& counts) {
+    std::string report = dataFolder + "内のキャッシュデータ" + std::to_string(counts.data) + "個" + "\r" + "\n" +
+                         cacheFolder + "内のキャッシュデータ" + std::to_string(counts.cache) + "個" + "\r" + "\n" +
+                         "を削除しました。";
+    if (counts.dataStayed || counts.cacheStayed)
+        report += FormatNumber(FormatNumber(kStayedLine, counts.dataStayed), counts.cacheStayed);
+    return report;
 }

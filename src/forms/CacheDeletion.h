@@ -1,8 +1,11 @@
 #pragma once
-// The cache deletion's steps that need no window: checking JV-Link's save path, and
-// deleting the listed files of one folder.
+// The cache deletion's steps that need no window: checking JV-Link's save path, emptying
+// Data and Cache, and the report.
+#include <windows.h>
 #include <functional>
 #include <string>
+#include <vector>
+#include "base/OpenedFolder.h"
 #include "components/FolderFileList.h"
 
 // Converts the control's save path to the ANSI code page; false when a character has no
@@ -29,25 +32,53 @@ enum class LinkCheck {
 bool RunningUnderWine();
 LinkCheck LinkCheckForThisSystem();
 
-// Lists folder with the lister (re-reading it when it already was the lister's folder),
-// confirms that the lister entered exactly that folder and that it is neither a drive root
-// nor savePath nor above it (raising an error otherwise), and deletes its listed files from
-// last to first. Returns how many are gone afterwards; an entry that cannot be deleted is
-// skipped. Errors of the lister and of the folder checks end the run.
-// Told of the walk once per entry (and once before it): the folder's number (0 for Data, 1
-// for Cache), the entries handled and the entries listed. It must be cheap.
+// A full path and each folder above it up to its root ("C:\" or "\\server\share\"), each
+// without a trailing separator but the root's; a path of neither form gives itself alone.
+std::vector<std::wstring> FolderAndAncestors(const std::wstring& path);
+
+// Told of the run once per entry listed, deleted and read again: the folder's number (0
+// for Data, 1 for Cache), the entries handled and the entries listed (both 0 while a
+// folder is being read). It must be cheap.
 using DeletionProgress = std::function<void(int folder, int done, int total)>;
 
-int DeleteListedFiles(FolderFileList& lister, const std::string& savePath, const std::string& folder,
-                      LinkCheck check, const DeletionProgress& progress = {}, int folderNumber = 0);
-
-// What one run deleted in each folder.
+// What one run did in each folder: the files gone, and the plain files (neither hidden, nor
+// system, nor a folder) still there afterwards.
 struct CacheDeletionCounts {
     int data = 0;
     int cache = 0;
+    int dataStayed = 0;
+    int cacheStayed = 0;
 };
 
-// The delete button's work once the user has answered Yes: <savePath>\Data, then
-// <savePath>\Cache, each emptied of its listed files when it exists. An error ends the run.
+// Points of a run where tests step in to play another program (a folder swapped for a
+// link, a read that fails).
+enum class DeletionStage { FoldersChecked, Listing, Walking };
+
+// What only Windows can show, made reachable from tests; the defaults are the system's.
+struct DeletionSeams {
+    // Asked for entries' attributes and folders' identities: FAT32 and exFAT refuse
+    // FileAttributeTagInfo, and some file systems FileIdInfo.
+    FileInformationFunction fileInformation = GetFileInformationByHandleEx;
+    // A folder's final path; null for the system's. Over SMB it is only the client's view,
+    // blind to a junction or link that the server follows.
+    std::wstring (*finalPath)(HANDLE folder) = nullptr;
+    // Called at each stage, with the folder's number (0 for Data, 1 for Cache).
+    std::function<void(DeletionStage stage, int folder)> onStage;
+};
+
+// The delete button's work once the user has answered Yes. Data and Cache (where they
+// exist) are opened at once, links and junctions at them followed, and both are checked
+// before anything is deleted: neither may be a drive root, the save path or a folder above
+// it, by identity and by path. Then each is listed with the lister through its handle and
+// its listed files are deleted from last to first, each opened inside that folder and
+// checked on its own handle; the folder is read again through the same handle to count what
+// is gone and what stayed. A failed check raises an error and nothing is deleted; an error
+// after Data was emptied says how many files went there. The current directory is not
+// changed.
 CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string& savePath, LinkCheck check,
-                                       const DeletionProgress& progress = {});
+                                       const DeletionProgress& progress = {}, const DeletionSeams& seams = {});
+
+// The report shown after a run: both folders with their counts and, when files stayed,
+// how many stayed in each and why they may have.
+std::string CacheDeletionReport(const std::string& dataFolder, const std::string& cacheFolder,
+                                const CacheDeletionCounts& counts);

@@ -329,12 +329,8 @@ void TMainForm::SpeedButton1Click() {
                            [&feedback](int folder, int done, int total) { feedback.Step(folder, done, total); });
     feedback.Finish();
     if (feedback.CloseAskedFor()) closeRequested_ = true;
-    const int dataCount = counts.data;
-    const int cacheCount = counts.cache;
 
     MessageBeep(0);
-    MessageDlg(dataFolder + "内のキャッシュデータ" + std::to_string(dataCount) + "個" + "\r" + "\n" +
-                   cacheFolder + "内のキャッシュデータ" + std::to_string(cacheCount) + "個" + "\r" + "\n" +
-                   "を削除しました。",
+    MessageDlg(CacheDeletionReport(dataFolder, cacheFolder, counts),
                mtInformation, mbOK);
 }

@@ -1,5 +1,7 @@
 #include "AppDriver.h"
 
+#include <winternl.h>
+
 #include <gtest/gtest.h>
 #include <cstring>
 #include <fstream>
@@ -138,6 +140,25 @@ void AppProcess::ChooseMenu(HWND mainWindow, char menuLetter, char itemLetter) c
     HWND popup = WaitForWindow("#32768", "", 10000);
     ASSERT_NE(popup, nullptr) << "the menu did not open";
     PostMessageA(mainWindow, WM_CHAR, static_cast<WPARAM>(itemLetter), 1);
+}
+
+std::wstring AppProcess::CurrentFolder() const {
+    PROCESS_BASIC_INFORMATION basic{};
+    if (NtQueryInformationProcess(process_.hProcess, ProcessBasicInformation, &basic, sizeof basic, nullptr) != 0)
+        return {};
+    // The test programs and the program share one architecture: the process parameters'
+    // offset in the PEB, and the current directory's in them, are this build's.
+    const bool wide = sizeof(void*) == 8;
+    BYTE* parameters = nullptr;
+    UNICODE_STRING dosPath{};
+    if (!ReadProcessMemory(process_.hProcess, reinterpret_cast<BYTE*>(basic.PebBaseAddress) + (wide ? 0x20 : 0x10),
+                           &parameters, sizeof parameters, nullptr) ||
+        !ReadProcessMemory(process_.hProcess, parameters + (wide ? 0x38 : 0x24), &dosPath, sizeof dosPath, nullptr))
+        return {};
+    std::wstring path(dosPath.Length / sizeof(wchar_t), L'\0');
+    if (!path.empty() && !ReadProcessMemory(process_.hProcess, dosPath.Buffer, &path[0], dosPath.Length, nullptr))
+        return {};
+    return path;
 }
 
 DWORD AppProcess::WaitForExit(DWORD timeoutMs) const {

@@ -44,6 +44,9 @@ public:
     // The exit code, or STILL_ACTIVE when the process did not end in time.
     DWORD WaitForExit(DWORD timeoutMs = 20000) const;
     DWORD ProcessId() const { return process_.dwProcessId; }
+    // The process's current directory, as its process parameters hold it; empty when it
+    // cannot be read.
+    std::wstring CurrentFolder() const;
 
 private:
     PROCESS_INFORMATION process_{};

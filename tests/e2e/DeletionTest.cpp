@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 #include "AppDriver.h"
 
@@ -61,9 +63,29 @@ protected:
         WaitUntilGone(report);
         return text;
     }
-    std::string Report(int dataCount, int cacheCount) const {
-        return data_ + "内のキャッシュデータ" + std::to_string(dataCount) + "個\r\n" + cache_ +
-               "内のキャッシュデータ" + std::to_string(cacheCount) + "個\r\nを削除しました。";
+    std::string Report(int dataCount, int cacheCount, int dataStayed = 0, int cacheStayed = 0) const {
+        std::string report = data_ + "内のキャッシュデータ" + std::to_string(dataCount) + "個\r\n" + cache_ +
+                             "内のキャッシュデータ" + std::to_string(cacheCount) + "個\r\nを削除しました。";
+        if (dataStayed || cacheStayed)
+            report += "\r\n\r\n削除できなかったファイル: Data内" + std::to_string(dataStayed) + "個、Cache内" +
+                      std::to_string(cacheStayed) +
+                      "個\r\n使用中のファイル、読み取り専用のファイル、Windows で扱えない名前のファイルは削除できません。"
+                      "JV-Link を使うソフトをすべて終了してから、もう一度お試しください。";
+        return report;
+    }
+    // Answers the confirmation with Yes and returns the error display's text.
+    std::string ConfirmAndReadError() {
+        HWND question = app_->WaitForDialog("確認");
+        if (!question) return "<no confirmation>";
+        ClickButton(question, "はい(&Y)");
+        HWND error = app_->WaitForDialog("JVCacheClean");
+        if (!error) return "<no error>";
+        std::string text = DialogMessage(error);
+        ClickButton(error, "OK");
+        WaitUntilGone(error);
+        Sleep(300);
+        if (app_->FindWindowOfClass("#32770")) text += "<and another dialog>";
+        return text;
     }
 
     TempFolder root_;
@@ -107,7 +129,7 @@ TEST_F(Deletion, AnsweringYesDeletesPlainFilesAndReportsBothCounts) {
     WriteTextFile(cache_ + "\\\x95\x5C.dat", "hyou");
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     ClickDelete();
-    EXPECT_EQ(ConfirmAndReadReport(), Report(3, 2));
+    EXPECT_EQ(ConfirmAndReadReport(), Report(3, 2, 1, 0));  // the read-only file stayed
     const std::map<std::string, std::string> left = {
         {"hidden.dat", "h"}, {"readonly.dat", "r"}, {"sub\\", ""}, {"sub\\inside.dat", "kept"}};
     EXPECT_EQ(Snapshot(data_), left);
@@ -249,7 +271,7 @@ TEST_F(Deletion, LookAlikeNamesNeverDeleteTheirHiddenOrSystemTwins) {
     WriteTextFile(cache_ + "\\plain.dat", "");
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     ClickDelete();
-    EXPECT_EQ(ConfirmAndReadReport(), Report(0, 1));
+    EXPECT_EQ(ConfirmAndReadReport(), Report(0, 1, 1, 1));  // the look-alikes themselves stay
     EXPECT_EQ(Snapshot(data_).at("fo.dat"), "hidden twin");
     EXPECT_EQ(Snapshot(cache_).at("e.dat"), "system twin");
     EXPECT_EQ(Snapshot(cache_).count("plain.dat"), 0u);
@@ -291,7 +313,7 @@ TEST_F(Deletion, FilesThatStayAreNotCounted) {
     ClickDelete();
     std::string report = ConfirmAndReadReport();
     RunUnixShell("chattr -i '" + unixData + "/stays1.dat' '" + unixData + "/stays2.dat'");
-    EXPECT_EQ(report, Report(1, 0));
+    EXPECT_EQ(report, Report(1, 0, 2, 0));
     EXPECT_TRUE(Exists(data_ + "\\stays1.dat"));
     EXPECT_TRUE(Exists(data_ + "\\stays2.dat"));
     EXPECT_FALSE(Exists(data_ + "\\goes.dat"));
@@ -406,6 +428,101 @@ TEST_F(Deletion, AUncSavePathThatCannotBeReachedDeletesNothing) {
     ClickButton(report, "OK");
     WaitUntilGone(report);
     CloseAndExpectExitZero();
+}
+
+// Both folders pass their checks before anything is deleted: a Cache that leads to the save
+// path stops the run with Data untouched. Whatever happens, the program's current directory
+// is where it was, so that no folder of the user's is held.
+TEST_F(Deletion, ACacheLinkedToTheSavePathDeletesNothingInDataEither) {
+    MakeFolder(data_);
+    for (const char* name : {"1.dat", "2.dat"}) WriteTextFile(data_ + "\\" + name, name);
+    if (!MakeUnixSymlink(save_, cache_)) GTEST_SKIP() << "no Unix symbolic links here";
+    auto before = Snapshot(data_);
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    const std::wstring folder = app_->CurrentFolder();
+    ASSERT_FALSE(folder.empty());
+    ClickDelete();
+    const std::string error = ConfirmAndReadError();
+    EXPECT_NE(error.find("「" + cache_ + "」"), std::string::npos) << error;
+    EXPECT_NE(error.find("1つも削除していません"), std::string::npos) << error;
+    EXPECT_EQ(Snapshot(data_), before);
+    EXPECT_EQ(app_->CurrentFolder(), folder);
+    RemoveUnixLink(cache_);
+    MakeFolder(cache_);
+    ClickDelete();
+    EXPECT_EQ(ConfirmAndReadReport(), Report(2, 0));
+    EXPECT_EQ(app_->CurrentFolder(), folder) << "the run leaves no folder of the cache held";
+    CloseAndExpectExitZero();
+}
+
+TEST_F(Deletion, TheReportSaysWhatStayed) {
+    MakeFolder(data_);
+    MakeFolder(cache_);
+    WriteTextFile(data_ + "\\plain.dat", "");
+    WriteTextFile(data_ + "\\held.dat", "in use");
+    WriteTextFile(data_ + "\\readonly.dat", "", FILE_ATTRIBUTE_READONLY);
+    WriteTextFileW(L"\\\\?\\" + AnsiToWide(data_) + L"\\nul.txt", "a device's name");
+    WriteTextFileW(L"\\\\?\\" + AnsiToWide(data_) + L"\\x.", "a trailing dot");
+    WriteTextFile(cache_ + "\\c.dat", "");
+    HANDLE held = CreateFileA((data_ + "\\held.dat").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    ClickDelete();
+    EXPECT_EQ(ConfirmAndReadReport(), Report(1, 1, 4, 0));
+    CloseHandle(held);
+    EXPECT_EQ(Snapshot(data_).size(), 4u);
+    CloseAndExpectExitZero();
+    RemoveTree(data_);
+}
+
+// Another program swaps Data for a link to a folder elsewhere and back, again and again,
+// from a moment after Yes: the run keeps to the Data it opened, never deletes in the other
+// folder, and counts exactly what left its own.
+TEST_F(Deletion, AFolderSwappedAgainAndAgainDuringTheRunLeadsNowhereElse) {
+    const int files = 20000;
+    const std::string sentinel = root_.File("sentinel");
+    MakeFolder(sentinel);
+    ASSERT_TRUE(RunUnixShell("cd '" + UnixPath(sentinel) + "' && seq -f 'd%05g.jvd' 10 10 " + std::to_string(files) +
+                                 " | xargs touch",
+                             60000));
+    const auto sentinels = Snapshot(sentinel);
+    const std::string unixSave = UnixPath(save_);
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        MakeFolder(data_);
+        ASSERT_TRUE(RunUnixShell("cd '" + UnixPath(data_) + "' && seq -f 'd%05g.jvd' 1 " + std::to_string(files) +
+                                     " | xargs touch",
+                                 60000));
+        ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+        ClickDelete();
+        HWND question = app_->WaitForDialog("確認");
+        ASSERT_NE(question, nullptr);
+        ClickButton(question, "はい(&Y)");
+        // The run has opened Data once its first file is gone.
+        const std::string last = data_ + "\\d" + std::to_string(files) + ".jvd";
+        for (int waited = 0; Exists(last) && waited < 30000; waited += 5) Sleep(5);
+        ASSERT_FALSE(Exists(last));
+        ASSERT_TRUE(RunUnixProgram("/bin/sh", "-c \"cd '" + unixSave + "' && while [ ! -e stop ]; do "
+                                   "mv Data real && ln -s ../sentinel Data; sleep 0.003; rm Data; mv real Data; "
+                                   "sleep 0.003; n=$((n+1)); done; echo $n > stopped\""));
+        HWND report = app_->WaitForDialog("情報", 120000);
+        WriteTextFile(save_ + "\\stop", "");
+        for (int waited = 0; !Exists(save_ + "\\stopped") && waited < 20000; waited += 10) Sleep(10);
+        ASSERT_TRUE(Exists(save_ + "\\stopped"));
+        const int swaps = std::atoi(ReadWholeFile(AnsiToWide(save_ + "\\stopped")).c_str());
+        EXPECT_GE(swaps, 5) << "the folder was hardly swapped during the run";
+        DeleteFileA((save_ + "\\stop").c_str());
+        DeleteFileA((save_ + "\\stopped").c_str());
+        ASSERT_NE(report, nullptr);
+        const int left = static_cast<int>(Snapshot(data_).size());
+        std::printf("round %d: %d swaps, %d of %d files stayed\n", round, swaps, left, files);
+        EXPECT_EQ(DialogMessage(report), Report(files - left, 0, left, 0));
+        EXPECT_EQ(Snapshot(sentinel), sentinels) << "a file of the other folder went";
+        ClickButton(report, "OK");
+        CloseAndExpectExitZero();
+        RemoveTree(data_);
+    }
 }
 
 }  // namespace

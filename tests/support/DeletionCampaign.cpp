@@ -7,6 +7,7 @@
 #include <set>
 #include <stdexcept>
 #include "TestFiles.h"
+#include "components/FileNames.h"
 #include "components/FolderFileList.h"
 
 namespace {
@@ -224,19 +225,21 @@ private:
         notes_[key] = "hard link to " + Shown(target);
         features_ |= kHardLinks;
     }
-    // Holds a file open without delete sharing, as a program using it would; every name of
-    // the same file is held with it.
-    void Lock(const std::wstring& key) {
-        HANDLE file = CreateFileW(Win(key).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, 0, nullptr);
+    // Holds a file open as a program using it would: without delete sharing every name of
+    // the same file stays; with it the file goes once the program closes it.
+    void Lock(const std::wstring& key, bool deleteSharing) {
+        HANDLE file = CreateFileW(Win(key).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | (deleteSharing ? FILE_SHARE_DELETE : 0),
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
         if (file == INVALID_HANDLE_VALUE) throw std::runtime_error("cannot open " + Shown(key));
         locks_.push_back(file);
         for (const auto& name : inode_)
             if (name.second == inode_.at(key)) {
-                locked_.insert(name.first);
-                notes_[name.first] += notes_[name.first].empty() ? "held open during the run" : ", held open";
+                (deleteSharing ? pending_ : locked_).insert(name.first);
+                const char* note = deleteSharing ? "held open with delete sharing" : "held open";
+                notes_[name.first] += notes_[name.first].empty() ? note : std::string(", ") + note;
             }
-        features_ |= kLockedFile;
+        features_ |= deleteSharing ? kDeleteSharedLock : kLockedFile;
     }
 
     // Runs a shell script on the Linux side and waits for it: Wine does not wait for a Unix
@@ -315,7 +318,7 @@ private:
     std::map<std::wstring, std::wstring> links_;  // link -> target
     std::map<std::wstring, std::wstring> inode_;  // name -> first name of the same file
     std::map<std::wstring, std::string> notes_;
-    std::set<std::wstring> locked_;
+    std::set<std::wstring> locked_, pending_;  // held open without and with delete sharing
     std::vector<HANDLE> locks_;
     unsigned features_ = 0;
     int entries_ = 0, serial_ = 0;
@@ -385,8 +388,11 @@ void Round::Build(CampaignRound& round) {
     zones_[1].name = L"Cache";
     for (Zone& zone : zones_) MakeZone(zone);
     if (!script_.empty()) RunScript("cd '" + unixTemp_ + "/" + Utf8(name_) + "' || exit 1\nR=$(pwd)\n" + script_);
-    for (Zone& zone : zones_)
-        if (!zone.plain.empty() && random_.Percent(25)) Lock(random_.Pick(zone.plain));
+    for (Zone& zone : zones_) {
+        if (!zone.plain.empty() && random_.Percent(25)) Lock(random_.Pick(zone.plain), false);
+        if (!zone.plain.empty() && random_.Percent(20)) Lock(random_.Pick(zone.plain), true);
+    }
+    if (zones_[1].kind == ZoneKind::Looping && !zones_[0].plain.empty()) features_ |= kLoopAfterFullData;
     round.savePath = Shown(savePath_);
     round.entries = entries_;
     round.features = features_;
@@ -396,7 +402,7 @@ void Round::MakeZone(Zone& zone) {
     zone.named = Join(save_, zone.name);
     const int roll = random_.Below(100);
     if (roll < 10) return;  // missing
-    if (wine_ && roll < 16) {
+    if (roll < 20) {  // the folder's own link is followed on Windows too
         const int target = random_.Below(10);
         if (target < 4) {
             zone.kind = ZoneKind::Moved;
@@ -432,8 +438,13 @@ void Round::AddEntry(Zone& zone) {
     int roll = random_.Below(100);
     // Where the deletion runs on Windows there are no Unix links nor case twins.
     if (!wine_ && ((roll >= 51 && roll < 59) || (roll >= 74 && roll < 78))) roll = 0;
-    if (roll < 30 || roll >= 94) {
+    if (roll < 30 || roll >= 97) {
         AddFile(zone, PlainName(n), 0);
+    } else if (roll >= 94) {  // a device's name, made from Linux: it must never be opened
+        const wchar_t* const devices[] = {L"nul.", L"COM1.", L"aux.", L"CON.", L"lpt2 .", L"conin$.", L"Prn."};
+        std::wstring key = Fresh(zone, random_.Pick(devices) + std::to_wstring(n) + random_.Pick(kExtensions));
+        if (!key.empty()) UnixFile(key);
+        features_ |= kDeviceNames;
     } else if (roll < 47) {
         const DWORD attributes[] = {FILE_ATTRIBUTE_READONLY, FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM,
                                     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY};
@@ -573,7 +584,9 @@ void Round::Judge(CampaignRound& round, const Tree& before, const Tree& after) c
         return nullptr;
     };
 
-    int gone[2] = {0, 0}, uncertain[2] = {0, 0};
+    // Wine removes a file held open with delete sharing only when its holder closes it, and
+    // cannot tell that it is going: the run may count it as gone or as stayed.
+    int gone[2] = {0, 0}, uncertain[2] = {0, 0}, pending[2] = {0, 0};
     for (const auto& entry : before) {
         const std::wstring& key = entry.first;
         const Node& node = entry.second;
@@ -587,7 +600,8 @@ void Round::Judge(CampaignRound& round, const Tree& before, const Tree& after) c
             if (!link && (now->second.attributes != node.attributes || now->second.content != node.content))
                 violate(zone ? "file changed" : "changed outside Data and Cache", shown + " changed");
             else if (expectDeletion && admissible && !link && !locked_.count(key) &&
-                     !(node.attributes & FILE_ATTRIBUTE_READONLY) && AnsiNameIsExact(NameOf(key)))
+                     !(node.attributes & FILE_ATTRIBUTE_READONLY) && AnsiNameIsExact(NameOf(key)) &&
+                     !IsDosDeviceName(NameOf(key)))
                 violate("plain file left", shown);
             continue;
         }
@@ -598,6 +612,7 @@ void Round::Judge(CampaignRound& round, const Tree& before, const Tree& after) c
             continue;
         }
         ++round.deletions;
+        if (zone && admissible && pending_.count(key) && RunningUnderWine()) ++pending[zone - zones_];
         if (odd_) violate("deleted with a control character in the save path", shown);
         if (!zone) violate("changed outside Data and Cache", shown + " deleted");
         else if (!direct) violate("deleted inside a sub-folder", shown);
@@ -609,14 +624,31 @@ void Round::Judge(CampaignRound& round, const Tree& before, const Tree& after) c
     if (refused_ && !unconvertible_) violate("usable save path refused", Shown(savePath_));
     if (ran && !error_.empty() && !looping) violate("error without a looping link", error_);
     if (ended && looping) violate("looping link without an error", "the run ended normally");
+    // An error must mean that nothing was deleted anywhere: both folders are checked first.
+    if (ran && !error_.empty() && round.deletions > 0)
+        violate("deleted before an error", std::to_string(round.deletions) + " entries gone, then " + error_);
     if (!ended) return;
     const int counted[2] = {counts_.data, counts_.cache};
     for (int i = 0; i < 2; ++i) {
         if (zones_[i].kind == ZoneKind::Looping) continue;
-        if (counted[i] < gone[i] || counted[i] > gone[i] + uncertain[i])
+        if (counted[i] < gone[i] - pending[i] || counted[i] > gone[i] + uncertain[i])
             violate("count differs", Shown(zones_[i].name) + " counted " + std::to_string(counted[i]) + ", " +
                                          std::to_string(gone[i]) + " gone" +
                                          (uncertain[i] ? " (+" + std::to_string(uncertain[i]) + " links unknown)" : ""));
+    }
+    // What stayed: the plain entries still directly in each folder.
+    const int reportedStayed[2] = {counts_.dataStayed, counts_.cacheStayed};
+    for (int i = 0; i < 2; ++i) {
+        const Zone& zone = zones_[i];
+        int stayed = 0;
+        if (zone.Deletable())
+            for (const auto& entry : after)
+                if (ParentOf(entry.first) == zone.key && !(entry.second.attributes & kProtected)) ++stayed;
+        // A link whose target went after the recount (held open with delete sharing) was still
+        // listed then.
+        if (reportedStayed[i] < stayed || reportedStayed[i] > stayed + pending[i] + uncertain[i])
+            violate("stayed count differs", Shown(zone.name) + " reported " + std::to_string(reportedStayed[i]) +
+                                                " stayed, " + std::to_string(stayed) + " there");
     }
 }
 
@@ -633,7 +665,9 @@ std::string Round::Listing(const CampaignRound& round, const Tree& before) const
         text += "\n";
     }
     text += "  run: " + std::string(refused_ ? "refused" : error_.empty() ? "ended normally" : "error " + error_) +
-            ", counted Data " + std::to_string(counts_.data) + ", Cache " + std::to_string(counts_.cache) + "\n";
+            ", counted Data " + std::to_string(counts_.data) + " (" + std::to_string(counts_.dataStayed) +
+            " stayed), Cache " + std::to_string(counts_.cache) + " (" + std::to_string(counts_.cacheStayed) +
+            " stayed)\n";
     text += "  violations:\n";
     for (const std::string& violation : round.violations) text += "    " + violation + "\n";
     text += "  tree before the run, under " + Shown(root_) + ":\n";

@@ -24,6 +24,9 @@ enum CampaignFeature : unsigned {
     kLockedFile = 1u << 10,
     kLongNames = 1u << 11,
     kUnconvertibleSavePath = 1u << 12,
+    kDeviceNames = 1u << 13,         // "nul.txt", "COM1.dat": the system reads them as devices
+    kDeleteSharedLock = 1u << 14,    // a file held open with delete sharing: it goes when closed
+    kLoopAfterFullData = 1u << 15,   // Cache loops while Data holds plain files to delete
 };
 
 struct CampaignRound {
@@ -34,7 +37,7 @@ struct CampaignRound {
     unsigned features = 0;
     int entries = 0;    // entries made directly in Data and Cache (or where they lead)
     int deletions = 0;  // entries of the tree gone after the run
-    CacheDeletionCounts counts;
+    CacheDeletionCounts counts;  // deleted and stayed
     bool refused = false;
     std::string error;                    // the exception that ended the run, UTF-8
     std::vector<std::string> violations;  // "invariant: what", UTF-8

@@ -40,7 +40,11 @@ void RemoveTreeW(const std::wstring& folder) {
 
 }  // namespace
 
-void RemoveTree(const std::string& folder) { RemoveTreeW(AnsiToWide(folder)); }
+// Under "\\?\" names ending in a dot or space, and device names, are reached as they are.
+void RemoveTree(const std::string& folder) {
+    const bool drivePath = folder.size() >= 3 && folder[1] == ':' && folder[2] == '\\';
+    RemoveTreeW((drivePath ? L"\\\\?\\" : L"") + AnsiToWide(folder));
+}
 
 // Runs a program of the Unix side (Wine starts those too) and waits for it.
 bool RunUnixProgram(const std::string& program, const std::string& arguments) {
@@ -179,5 +183,6 @@ bool MakeUnixSymlink(const std::string& target, const std::string& link) {
 
 void RemoveUnixLink(const std::string& link) {
     std::string path = UnixPath(link);
-    if (!path.empty()) RunUnixProgram("/bin/rm", "-f \"" + path + "\"");
+    // Waited for: a Unix program's end is not seen from Wine, and the name may be reused.
+    if (!path.empty()) RunUnixShell("rm -f '" + path + "'");
 }

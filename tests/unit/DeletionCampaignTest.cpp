@@ -24,14 +24,16 @@ void RunFixedSeeds(LinkCheck mode, unsigned mustReach) {
 }
 
 TEST(Campaign, WindowsDeletionKeepsEveryInvariant) {
-    RunFixedSeeds(LinkCheck::None, kLookAlikeNames | kNulInSavePath | kControlInSavePath | kHardLinks |
-                                       kTrailingDots | kYenNames | kLockedFile | kLongNames);
+    RunFixedSeeds(LinkCheck::None, kLookAlikeNames | kNulInSavePath | kControlInSavePath | kLoopingLink |
+                                       kMovedFolder | kHardLinks | kTrailingDots | kYenNames | kLockedFile |
+                                       kLongNames | kDeviceNames | kDeleteSharedLock | kLoopAfterFullData);
 }
 
 TEST(Campaign, WineDeletionKeepsEveryInvariant) {
     RunFixedSeeds(LinkCheck::FinalPathInside,
                   kLookAlikeNames | kNulInSavePath | kControlInSavePath | kLoopingLink | kMovedFolder | kUnixLinks |
-                      kHardLinks | kCaseTwins | kTrailingDots | kYenNames | kLockedFile | kLongNames);
+                      kHardLinks | kCaseTwins | kTrailingDots | kYenNames | kLockedFile | kLongNames | kDeviceNames |
+                      kDeleteSharedLock | kLoopAfterFullData);
 }
 
 }  // namespace

@@ -32,9 +32,12 @@ protected:
         for (int i = 0; i < lister.Count(); ++i) names.push_back(lister.Name(i));
         return names;
     }
-    // Lists and deletes as the delete button does.
+    // Lists and deletes as the delete button does; folder is <save path>\Data or \Cache.
     static int DeleteIn(FolderFileList& lister, const std::string& folder) {
-        return DeleteListedFiles(lister, ExtractFileDir(folder), folder, LinkCheckForThisSystem());
+        const bool cache = folder.size() > 6 && folder.compare(folder.size() - 6, 6, "\\Cache") == 0;
+        const std::string save = folder.substr(0, folder.size() - (cache ? 6 : 5));
+        CacheDeletionCounts counts = DeleteCacheFolders(lister, save, LinkCheckForThisSystem());
+        return cache ? counts.cache : counts.data;
     }
 
     TempFolder temp_;
@@ -154,7 +157,7 @@ TEST_F(FolderFileListTest, NeverDeletesThroughANameThatLeavesTheFolder) {
         std::vector<std::string> listed = NamesOf(lister);
         ASSERT_NE(std::find(listed.begin(), listed.end(), "a\\..\\..\\x"), listed.end())
             << "the name reads back with backslashes";
-        EXPECT_EQ(DeleteListedFiles(lister, save, data, check), 1);
+        EXPECT_EQ(DeleteCacheFolders(lister, save, check).data, 1);
         EXPECT_TRUE(Exists(save + "\\x"));
         EXPECT_EQ(Snapshot(data).size(), 1u) << "the odd file itself stays";
         SetCurrentDirectoryA(temp_.Path().c_str());
@@ -167,9 +170,10 @@ TEST_F(FolderFileListTest, FolderPathsEndingInASeparatorStillList) {
     WriteTextFile(save + "\\Data\\one.dat", "");
     FolderFileList lister;
     std::string doubled = save + "\\" + "\\Data";  // a save path ending in "\" joined with "\Data"
+    const std::string before = CurrentDirectory();
     EXPECT_EQ(DeleteIn(lister, doubled), 1);
     EXPECT_EQ(lister.Folder(), save + "\\Data");
-    EXPECT_EQ(CurrentDirectory(), save + "\\Data");
+    EXPECT_EQ(CurrentDirectory(), before) << "the deletion never enters the folder";
 
     FolderFileList second;
     WriteTextFile(save + "\\Data\\two.dat", "");
@@ -230,8 +234,12 @@ TEST_F(FolderFileListTest, AStartingFolderRemovedBeforeFirstUseFails) {
     FolderFileList lister;
     SetCurrentDirectoryA(temp_.Path().c_str());
     RemoveDirectoryA(start.c_str());
-    EXPECT_THROW(DeleteIn(lister, data), EInOutError);
+    FolderFileList deleting = lister;
+    EXPECT_THROW(lister.ApplyPath(data), EInOutError);
     EXPECT_TRUE(Exists(data + "\\kept.dat"));
+    // The delete button reads its folders through their own handles: where the program
+    // started no longer matters.
+    EXPECT_EQ(DeleteIn(deleting, data), 1);
 }
 
 TEST_F(FolderFileListTest, MasksOfTwoPatternsListBothAndRepeatShared) {

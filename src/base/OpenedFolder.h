@@ -1,0 +1,58 @@
+#pragma once
+// A folder held open by its handle. Its entries are listed, opened and read again through
+// that handle and never by the folder's path, so a link or junction that another program
+// puts at the path afterwards redirects nothing.
+#include <windows.h>
+#include <functional>
+#include <string>
+#include "base/FileHandle.h"
+
+// Who a file or folder is, whatever the path it was reached by: its volume and its file id.
+struct FileIdentity {
+    bool hasId128 = false;  // FileIdInfo: 64-bit volume serial, 128-bit file id
+    ULONGLONG volume128 = 0;
+    BYTE id128[16] = {};
+    bool hasIndex = false;  // GetFileInformationByHandle: 32-bit volume serial, 64-bit index
+    DWORD volume = 0;
+    ULONGLONG index = 0;
+
+    bool Known() const { return hasId128 || hasIndex; }
+};
+
+// True only when both identities are known in a common form and name the same object.
+bool SameIdentity(const FileIdentity& a, const FileIdentity& b);
+
+// FileIdInfo (Windows 8 and later), which the Windows 7 headers do not name.
+const auto kFileIdInfoClass = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
+
+// The system's GetFileInformationByHandleEx, or a stand-in that refuses some classes as
+// FAT32 and exFAT do.
+using FileInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+
+// The identity of an open handle: FileIdInfo where the file system answers it, else the
+// classic GetFileInformationByHandle (FAT32, exFAT and older systems).
+FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information = GetFileInformationByHandleEx);
+
+class OpenedFolder {
+public:
+    // Opens path for listing; a link or junction at it is followed. False (with the
+    // system's error code in error) when it cannot be opened.
+    bool Open(const std::wstring& path, DWORD& error);
+    bool IsOpen() const { return handle_.IsOpen(); }
+    HANDLE Handle() const { return handle_.Get(); }
+
+    // Reads the folder from its start, calling found for each entry but "." and "..";
+    // false when the read stopped before the end.
+    bool ForEachEntry(const std::function<void(const std::wstring& name, DWORD attributes)>& found) const;
+
+    // Opens the entry name inside this folder (the name is never resolved as a path), as
+    // itself and never as a directory. status is the system's NTSTATUS.
+    FileHandle OpenEntry(const std::wstring& name, ACCESS_MASK access, LONG& status) const;
+
+private:
+    FileHandle handle_;
+};
+
+// NTSTATUS values the deletion tells apart.
+const LONG kStatusDeletePending = static_cast<LONG>(0xC0000056);
+const LONG kStatusObjectNameNotFound = static_cast<LONG>(0xC0000034);

@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <map>
+#include "TestFiles.h"
+#include "base/AnsiPath.h"
+#include "base/Exception.h"
+#include "components/FileNames.h"
+#include "components/FolderFileList.h"
+#include "forms/CacheDeletion.h"
+
+namespace {
+
+const LinkCheck kBothModes[] = {LinkCheck::None, LinkCheck::FinalPathInside};
+
+TEST(FileNames, DeviceNamesAreKnownWhateverFollowsThem) {
+    const struct {
+        const wchar_t* name;
+        bool device;
+    } cases[] = {
+        {L"CON", true},        {L"con", true},          {L"nul.txt", true},      {L"Aux.tar.gz", true},
+        {L"PRN .dat", true},   {L"COM1.dat", true},     {L"com0", true},         {L"LPT9", true},
+        {L"lpt\u00B9", true},  {L"COM\u00B3.x", true},  {L"CONIN$", true},       {L"conout$.log", true},
+        {L"CON  ", true},      {L"COM10", false},       {L"COM", false},         {L"LPT\u00B4", false},
+        {L"CONSOLE", false},   {L"xCON", false},        {L" CON", false},        {L"NULL.dat", false},
+        {L"AUX_1.dat", false}, {L".con", false},        {L"CONIN", false},       {L"\uFF23ON", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(IsDosDeviceName(c.name), c.device) << WideToAnsi(c.name);
+}
+
+TEST(CacheDeletion, FoldersAboveAPathReachItsRoot) {
+    using List = std::vector<std::wstring>;
+    const struct {
+        std::wstring path;
+        List folders;
+    } cases[] = {
+        {L"C:\\JV\\save", {L"C:\\JV\\save", L"C:\\JV", L"C:\\"}},
+        {L"C:\\JV\\save\\\\", {L"C:\\JV\\save", L"C:\\JV", L"C:\\"}},
+        {L"C:\\", {L"C:\\"}},
+        {L"\\\\nas\\share\\JV\\save", {L"\\\\nas\\share\\JV\\save", L"\\\\nas\\share\\JV", L"\\\\nas\\share\\"}},
+        {L"\\\\nas\\share", {L"\\\\nas\\share\\"}},
+        {L"\\\\nas\\share\\", {L"\\\\nas\\share\\"}},
+        {L"\\\\nas", {L"\\\\nas"}},
+        {L"relative", {L"relative"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FolderAndAncestors(c.path), c.folders) << WideToAnsi(c.path);
+}
+
+TEST(CacheDeletion, TheReportAddsWhatStayedOnlyWhenSomethingDid) {
+    CacheDeletionCounts counts;
+    counts.data = 1234;
+    EXPECT_EQ(CacheDeletionReport("C:\\JV\\Data", "C:\\JV\\Cache", counts),
+              "C:\\JV\\Data内のキャッシュデータ1234個\r\nC:\\JV\\Cache内のキャッシュデータ0個\r\nを削除しました。");
+    counts.cacheStayed = 2;
+    EXPECT_EQ(CacheDeletionReport("C:\\JV\\Data", "C:\\JV\\Cache", counts),
+              "C:\\JV\\Data内のキャッシュデータ1234個\r\nC:\\JV\\Cache内のキャッシュデータ0個\r\nを削除しました。"
+              "\r\n\r\n削除できなかったファイル: Data内0個、Cache内2個\r\n"
+              "使用中のファイル、読み取り専用のファイル、Windows で扱えない名前のファイルは削除できません。"
+              "JV-Link を使うソフトをすべて終了してから、もう一度お試しください。");
+}
+
+// A save path with Data and Cache, and files above and beside it that must never go.
+class CacheFolders : public ::testing::Test {
+protected:
+    void SetUp() override {
+        started_ = CurrentDirectory();
+        save_ = root_.File("save");
+        data_ = save_ + "\\Data";
+        cache_ = save_ + "\\Cache";
+        MakeFolder(save_);
+        MakeFolder(root_.File("sentinel"));
+        WriteTextFile(save_ + "\\own.dat", "the user's own");
+        WriteTextFile(save_ + "\\x", "the user's own");
+        for (const char* name : {"own.dat", "x", "d1.dat"}) WriteTextFile(root_.File("sentinel\\") + name, "sentinel");
+    }
+    void TearDown() override {
+        EXPECT_EQ(CurrentDirectory(), started_) << "the run changed the current directory";
+        SetCurrentDirectoryA(started_.c_str());
+        EXPECT_EQ(ReadWholeFile(AnsiToWide(save_ + "\\own.dat")), "the user's own");
+        EXPECT_EQ(Snapshot(root_.File("sentinel")).size(), 3u) << "a sentinel went";
+    }
+    void Fill(const std::string& folder, int count) {
+        MakeFolder(folder);
+        for (int i = 1; i <= count; ++i) WriteTextFile(folder + "\\d" + std::to_string(i) + ".dat", "cache");
+    }
+    CacheDeletionCounts Run(LinkCheck check, const DeletionSeams& seams = {}) {
+        FolderFileList lister;
+        return DeleteCacheFolders(lister, save_, check, {}, seams);
+    }
+    // The message of the error that ended the run; empty when it ended normally.
+    std::string Failure(LinkCheck check, const DeletionSeams& seams = {}) {
+        try {
+            Run(check, seams);
+        } catch (const Exception& error) {
+            return error.what();
+        }
+        return {};
+    }
+
+    TempFolder root_;
+    std::string started_, save_, data_, cache_;
+};
+
+// FAT32 and exFAT refuse FileAttributeTagInfo (and FileIdInfo): the files must still go.
+BOOL WINAPI LikeFat(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD size) {
+    if (kind == FileAttributeTagInfo || kind == kFileIdInfoClass) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return GetFileInformationByHandleEx(handle, kind, buffer, size);
+}
+BOOL WINAPI Refusing(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD size) {
+    if (kind == FileAttributeTagInfo) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
+    return GetFileInformationByHandleEx(handle, kind, buffer, size);
+}
+
+TEST_F(CacheFolders, AttributesAreAskedAnotherWayWhereTheFileSystemRefusesTheFirst) {
+    Fill(data_, 3);
+    WriteTextFile(data_ + "\\hidden.dat", "h", FILE_ATTRIBUTE_HIDDEN);
+    DeletionSeams fat;
+    fat.fileInformation = LikeFat;
+    CacheDeletionCounts counts = Run(LinkCheck::None, fat);
+    EXPECT_EQ(counts.data, 3);
+    EXPECT_EQ(counts.dataStayed, 0);
+    EXPECT_EQ(Snapshot(data_).size(), 1u) << "the hidden file stays";
+
+    // Any other refusal leaves the entry alone, and says so.
+    Fill(data_, 2);
+    DeletionSeams refusing;
+    refusing.fileInformation = Refusing;
+    counts = Run(LinkCheck::None, refusing);
+    EXPECT_EQ(counts.data, 0);
+    EXPECT_EQ(counts.dataStayed, 2);
+}
+
+// Over SMB the final path is the client's view: a link that the server follows is
+// invisible in it. Each folder then seems to be somewhere of its own.
+std::wstring ClientView(HANDLE) {
+    static int views = 0;
+    return L"\\\\client\\view\\" + std::to_wstring(++views);
+}
+
+TEST_F(CacheFolders, ALinkToTheSavePathIsRefusedByIdentityWherePathsCannotTell) {
+    if (!MakeUnixSymlink(save_, data_)) GTEST_SKIP() << "no Unix symbolic links here";
+    Fill(cache_, 2);
+    for (FileInformationFunction information : {FileInformationFunction(GetFileInformationByHandleEx),
+                                                FileInformationFunction(LikeFat)}) {
+        DeletionSeams smb;
+        smb.finalPath = ClientView;
+        smb.fileInformation = information;
+        for (LinkCheck check : kBothModes)
+            EXPECT_NE(Failure(check, smb).find("保存パスそのもの"), std::string::npos);
+    }
+    EXPECT_EQ(Snapshot(cache_).size(), 2u);
+    RemoveUnixLink(data_);
+}
+
+// Data is emptied only once Cache has passed its check too.
+TEST_F(CacheFolders, NothingIsDeletedWhenEitherFolderFailsItsCheck) {
+    Fill(data_, 3);
+    if (!MakeUnixSymlink(root_.Path(), cache_)) GTEST_SKIP() << "no Unix symbolic links here";
+    for (LinkCheck check : kBothModes) {
+        const std::string message = Failure(check);
+        EXPECT_NE(message.find(cache_), std::string::npos) << message;
+        EXPECT_NE(message.find("1つも削除していません"), std::string::npos) << message;
+    }
+    EXPECT_EQ(Snapshot(data_).size(), 3u);
+    RemoveUnixLink(cache_);
+}
+
+// Another program swaps Data for a link to a folder elsewhere once it has been checked:
+// the run keeps to the folder it opened and checked.
+TEST_F(CacheFolders, AFolderSwappedAfterItsCheckIsNotFollowed) {
+    for (LinkCheck check : kBothModes) {
+        SCOPED_TRACE(static_cast<int>(check));
+        Fill(data_, 3);
+        const std::string moved = save_ + "\\moved";
+        DeletionSeams swap;
+        swap.onStage = [&](DeletionStage stage, int folder) {
+            if (stage != DeletionStage::FoldersChecked || folder != 0) return;
+            ASSERT_TRUE(MoveFileA(data_.c_str(), moved.c_str()));
+            ASSERT_TRUE(MakeUnixSymlink(root_.File("sentinel"), data_));
+        };
+        CacheDeletionCounts counts;
+        try {
+            counts = Run(check, swap);
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << error.what();
+        }
+        RemoveUnixLink(data_);
+        // What the run counted is what left the folder it checked.
+        const int left = static_cast<int>(Snapshot(moved).size());
+        EXPECT_EQ(counts.data, 3 - left);
+        EXPECT_EQ(counts.dataStayed, left);
+        RemoveTree(moved);
+    }
+}
+
+TEST_F(CacheFolders, AnErrorAfterDataWasEmptiedSaysWhatWentThere) {
+    Fill(data_, 4);
+    Fill(cache_, 2);
+    DeletionSeams failing;
+    failing.onStage = [](DeletionStage stage, int folder) {
+        if (stage == DeletionStage::Listing && folder == 1) throw EOutOfResources("行を挿入できません");
+    };
+    const std::string message = Failure(LinkCheckForThisSystem(), failing);
+    EXPECT_EQ(message, "行を挿入できません" + data_ + "内のキャッシュデータ4個は、すでに削除しました。");
+    EXPECT_TRUE(Snapshot(data_).empty());
+    EXPECT_EQ(Snapshot(cache_).size(), 2u);
+}
+
+TEST_F(CacheFolders, FilesThatStayAreCountedInTheirFolder) {
+    for (LinkCheck check : kBothModes) {
+        SCOPED_TRACE(static_cast<int>(check));
+        Fill(data_, 2);
+        Fill(cache_, 1);
+        WriteTextFile(data_ + "\\readonly.dat", "r", FILE_ATTRIBUTE_READONLY);
+        WriteTextFile(cache_ + "\\hidden.dat", "h", FILE_ATTRIBUTE_HIDDEN);
+        WriteTextFileW(L"\\\\?\\" + AnsiToWide(cache_) + L"\\nul.txt", "device name");
+        WriteTextFileW(L"\\\\?\\" + AnsiToWide(cache_) + L"\\x.", "trailing dot");
+        HANDLE held = CreateFileA((data_ + "\\d1.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        CacheDeletionCounts counts = Run(check);
+        CloseHandle(held);
+        EXPECT_EQ(counts.data, 1);
+        EXPECT_EQ(counts.dataStayed, 2);
+        EXPECT_EQ(counts.cache, 1);
+        EXPECT_EQ(counts.cacheStayed, 2);
+        EXPECT_EQ(ReadWholeFile(L"\\\\?\\" + AnsiToWide(cache_) + L"\\nul.txt"), "device name");
+        SetFileAttributesA((data_ + "\\readonly.dat").c_str(), 0);
+        RemoveTree(data_);
+        RemoveTree(cache_);
+    }
+}
+
+}  // namespace
