@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <cctype>
+#include <initializer_list>
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
@@ -55,18 +56,19 @@ const std::size_t kLongestSavePath = MAX_PATH - 1 - kLongestFolderSuffix - 1 - k
 
 const DWORD kNotAdmitted = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
 
-std::string Format(const char* pattern, const std::string& value) {
-    std::string text = pattern;
-    text.replace(text.find("%s"), 2, value);
-    return text;
-}
-
-std::string Format(const char* pattern, const std::string& first, const std::string& second) {
-    return Format(Format(pattern, first).c_str(), second);
-}
-
-std::string FormatNumber(std::string text, long long number) {
-    text.replace(text.find("%d"), 2, std::to_string(number));
+// Fills the pattern's "%s" and "%d" in order with values, in one pass over the pattern
+// alone: a folder named "%d" stays as it is. ("%" is never a trail byte.)
+std::string Format(const char* pattern, std::initializer_list<std::string> values) {
+    std::string text;
+    auto value = values.begin();
+    for (const char* at = pattern; *at; ++at) {
+        if (at[0] == '%' && (at[1] == 's' || at[1] == 'd') && value != values.end()) {
+            text += *value++;
+            ++at;
+        } else {
+            text += *at;
+        }
+    }
     return text;
 }
 
@@ -183,7 +185,7 @@ ForbiddenFolders FindForbiddenFolders(const std::string& savePath, const Deletio
     const std::wstring wideSavePath = AnsiToWide(savePath);
     FileHandle save = OpenFolder(wideSavePath);
     if (save.IsOpen()) forbidden.savePath = FinalPath(save.Get(), seams);
-    if (forbidden.savePath.empty()) throw Exception(Format(kFolderNotResolved, savePath));
+    if (forbidden.savePath.empty()) throw Exception(Format(kFolderNotResolved, {savePath}));
     forbidden.identities.push_back(IdentityOf(save.Get(), seams.fileInformation));
     // Above the save path as given and above where it really is (it may be a link itself).
     std::vector<std::wstring> paths = FolderAndAncestors(wideSavePath);
@@ -201,7 +203,7 @@ ForbiddenFolders FindForbiddenFolders(const std::string& savePath, const Deletio
 void CheckFolder(const OpenedFolder& folder, const std::string& path, const ForbiddenFolders& forbidden,
                  const DeletionSeams& seams) {
     const std::wstring final = FinalPath(folder.Handle(), seams);
-    if (final.empty()) throw Exception(Format(kFolderNotResolved, path) + kNothingDeleted);
+    if (final.empty()) throw Exception(Format(kFolderNotResolved, {path}) + kNothingDeleted);
     bool refused = IsRoot(final) || IsAtOrAbove(final, forbidden.savePath);
     const FileIdentity identity = IdentityOf(folder.Handle(), seams.fileInformation);
     if (identity.Known()) {
@@ -209,7 +211,7 @@ void CheckFolder(const OpenedFolder& folder, const std::string& path, const Forb
         FileHandle root = OpenFolder(FolderAndAncestors(final).back());
         if (root.IsOpen()) refused = refused || SameIdentity(identity, IdentityOf(root.Get(), seams.fileInformation));
     }
-    if (refused) throw Exception(Format(kFolderIsRootOrAbove, path, WideToAnsi(final)) + kNothingDeleted);
+    if (refused) throw Exception(Format(kFolderIsRootOrAbove, {path, WideToAnsi(final)}) + kNothingDeleted);
 }
 
 // A listed name that the path rules would read as another entry is never opened: one with
@@ -344,7 +346,7 @@ FolderOutcome EmptyFolder(FolderFileList& lister, const OpenedFolder& folder, co
     const std::function<void()> reading = [&progress, number] {
         if (progress) progress(number, 0, 0);
     };
-    if (!lister.ReadOpenedFolder(path, folder, reading)) throw Exception(Format(kFolderNotListed, path));
+    if (!lister.ReadOpenedFolder(path, folder, reading)) throw Exception(Format(kFolderNotListed, {path}));
     Notify(seams, DeletionStage::Walking, number);
     FolderDeletion deletion(folder, check, seams.fileInformation);
     const int total = lister.Count();
@@ -406,12 +408,10 @@ std::string SavePathRefusal(const std::wstring& wide, std::string& ansi) {
         if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F)) return kControlCharacterInSavePath;
     if (!SavePathToAnsi(wide, ansi)) return kUnconvertibleSavePath;
     if (ansi.empty()) return kEmptySavePath;
-    if (!IsAbsoluteSavePath(ansi)) return Format(kRelativeSavePath, ansi);
+    if (!IsAbsoluteSavePath(ansi)) return Format(kRelativeSavePath, {ansi});
     if (ansi.size() > kLongestSavePath) {
-        std::string text = Format(kSavePathTooLong, ansi);
-        text.replace(text.find("%d"), 2, std::to_string(ansi.size()));
-        text.replace(text.find("%d"), 2, std::to_string(kLongestSavePath));
-        return text;
+        return Format(kSavePathTooLong,
+                      {ansi, std::to_string(ansi.size()), std::to_string(kLongestSavePath)});
     }
     return {};
 }
@@ -464,7 +464,7 @@ CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string
         if (opened[i].Open(AnsiToWide(folders[i]), error)) continue;
         // Gone since it was looked at: as if it had not been there.
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) continue;
-        throw Exception(FormatNumber(Format(kFolderNotOpened, folders[i]), error) + kNothingDeleted);
+        throw Exception(Format(kFolderNotOpened, {folders[i], std::to_string(error)}) + kNothingDeleted);
     }
     if (opened[0].IsOpen() || opened[1].IsOpen()) {
         const ForbiddenFolders forbidden = FindForbiddenFolders(savePath, seams);
@@ -482,7 +482,7 @@ CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string
         } catch (const std::exception& error) {
             // The user must learn what was already done before the run ended.
             const std::string done = i == 1 && opened[0].IsOpen()
-                                         ? FormatNumber(Format(kAlreadyDeleted, folders[0]), outcomes[0].gone)
+                                         ? Format(kAlreadyDeleted, {folders[0], std::to_string(outcomes[0].gone)})
                                          : std::string(kNothingDeleted);
             throw Exception(std::string(error.what()) + done);
         }
@@ -500,6 +500,6 @@ std::string CacheDeletionReport(const std::string& dataFolder, const std::string
                          cacheFolder + "内のキャッシュデータ" + std::to_string(counts.cache) + "個" + "\r" + "\n" +
                          "を削除しました。";
     if (counts.dataStayed || counts.cacheStayed)
-        report += FormatNumber(FormatNumber(kStayedLine, counts.dataStayed), counts.cacheStayed);
+        report += Format(kStayedLine, {std::to_string(counts.dataStayed), std::to_string(counts.cacheStayed)});
     return report;
 }
