@@ -185,7 +185,7 @@ ForbiddenFolders FindForbiddenFolders(const std::string& savePath, const Deletio
     const std::wstring wideSavePath = AnsiToWide(savePath);
     FileHandle save = OpenFolder(wideSavePath);
     if (save.IsOpen()) forbidden.savePath = FinalPath(save.Get(), seams);
-    if (forbidden.savePath.empty()) throw Exception(Format(kFolderNotResolved, {savePath}));
+    if (forbidden.savePath.empty()) throw Exception(Format(kFolderNotResolved, {savePath}) + kNothingDeleted);
     forbidden.identities.push_back(IdentityOf(save.Get(), seams.fileInformation));
     // Above the save path as given and above where it really is (it may be a link itself).
     std::vector<std::wstring> paths = FolderAndAncestors(wideSavePath);

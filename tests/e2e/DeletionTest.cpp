@@ -47,6 +47,19 @@ protected:
         PostMessageA(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
         PostMessageA(button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
     }
+    void ClickDeleteAndAnswerYes() {
+        ClickDelete();
+        HWND question = app_->WaitForDialog("確認");
+        ASSERT_NE(question, nullptr);
+        ClickButton(question, "はい(&Y)");
+    }
+    // Many files at once, made from the Unix side: <prefix>NNNNN.jvd for step, 2 step, ... last.
+    static bool FillFromUnix(const std::string& folder, const char* prefix, int last, int step = 1) {
+        return RunUnixShell("cd '" + UnixPath(folder) + "' && seq -f '" + prefix + "%05g.jvd' " +
+                                std::to_string(step) + " " + std::to_string(step) + " " + std::to_string(last) +
+                                " | xargs touch",
+                            60000);
+    }
     void CloseAndExpectExitZero() {
         PostMessageA(main_, WM_CLOSE, 0, 0);
         EXPECT_EQ(app_->WaitForExit(), 0u);
@@ -379,15 +392,10 @@ TEST_F(Deletion, ALongDeletionKeepsAnsweringAndClosesOnlyAfterTheReport) {
     const int dataFiles = 30000, cacheFiles = 10000;
     MakeFolder(data_);
     MakeFolder(cache_);
-    ASSERT_TRUE(RunUnixShell("cd '" + UnixPath(data_) + "' && seq -f 'd%05g.jvd' 1 " + std::to_string(dataFiles) +
-                                 " | xargs touch && cd '" + UnixPath(cache_) + "' && seq -f 'c%05g.jvd' 1 " +
-                                 std::to_string(cacheFiles) + " | xargs touch",
-                             60000));
+    ASSERT_TRUE(FillFromUnix(data_, "d", dataFiles));
+    ASSERT_TRUE(FillFromUnix(cache_, "c", cacheFiles));
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
-    ClickDelete();
-    HWND question = app_->WaitForDialog("確認");
-    ASSERT_NE(question, nullptr);
-    ClickButton(question, "はい(&Y)");
+    ASSERT_NO_FATAL_FAILURE(ClickDeleteAndAnswerYes());
 
     int answered = 0;
     DWORD slowest = 0;
@@ -483,22 +491,15 @@ TEST_F(Deletion, AFolderSwappedAgainAndAgainDuringTheRunLeadsNowhereElse) {
     const int files = 20000;
     const std::string sentinel = root_.File("sentinel");
     MakeFolder(sentinel);
-    ASSERT_TRUE(RunUnixShell("cd '" + UnixPath(sentinel) + "' && seq -f 'd%05g.jvd' 10 10 " + std::to_string(files) +
-                                 " | xargs touch",
-                             60000));
+    ASSERT_TRUE(FillFromUnix(sentinel, "d", files, 10));
     const auto sentinels = Snapshot(sentinel);
     const std::string unixSave = UnixPath(save_);
     for (int round = 0; round < 3; ++round) {
         SCOPED_TRACE(round);
         MakeFolder(data_);
-        ASSERT_TRUE(RunUnixShell("cd '" + UnixPath(data_) + "' && seq -f 'd%05g.jvd' 1 " + std::to_string(files) +
-                                     " | xargs touch",
-                                 60000));
+        ASSERT_TRUE(FillFromUnix(data_, "d", files));
         ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
-        ClickDelete();
-        HWND question = app_->WaitForDialog("確認");
-        ASSERT_NE(question, nullptr);
-        ClickButton(question, "はい(&Y)");
+        ASSERT_NO_FATAL_FAILURE(ClickDeleteAndAnswerYes());
         // The run has opened Data once its first file is gone.
         const std::string last = data_ + "\\d" + std::to_string(files) + ".jvd";
         for (int waited = 0; Exists(last) && waited < 30000; waited += 5) Sleep(5);
