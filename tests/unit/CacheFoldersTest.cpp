@@ -46,19 +46,6 @@ TEST(CacheDeletion, FoldersAboveAPathReachItsRoot) {
     for (const auto& c : cases) EXPECT_EQ(FolderAndAncestors(c.path), c.folders) << WideToAnsi(c.path);
 }
 
-TEST(CacheDeletion, TheReportAddsWhatStayedOnlyWhenSomethingDid) {
-    CacheDeletionCounts counts;
-    counts.data = 1234;
-    EXPECT_EQ(CacheDeletionReport("C:\\JV\\Data", "C:\\JV\\Cache", counts),
-              "C:\\JV\\Data内のキャッシュデータ1234個\r\nC:\\JV\\Cache内のキャッシュデータ0個\r\nを削除しました。");
-    counts.cacheStayed = 2;
-    EXPECT_EQ(CacheDeletionReport("C:\\JV\\Data", "C:\\JV\\Cache", counts),
-              "C:\\JV\\Data内のキャッシュデータ1234個\r\nC:\\JV\\Cache内のキャッシュデータ0個\r\nを削除しました。"
-              "\r\n\r\n削除できなかったファイル: Data内0個、Cache内2個\r\n"
-              "使用中のファイル、読み取り専用のファイル、Windows で扱えない名前のファイルは削除できません。"
-              "JV-Link を使うソフトをすべて終了してから、もう一度お試しください。");
-}
-
 // A save path with Data and Cache, and files above and beside it that must never go.
 class CacheFolders : public ::testing::Test {
 protected:
