@@ -53,7 +53,8 @@ TEST_F(Release, TheReadmeIsJapaneseInCodePage932WithCrLf) {
         if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "a line ends without CR at byte " << i;
     // Readme.txt is read by the same ANSI conversion the program uses, so the literals match.
     for (const char* phrase : {"<保存パス>\\Data", "<保存パス>\\Cache", "-402", "-403", "隠しファイル",
-                               "システムファイル", "サブフォルダ", "Data と Cache の外", "見分けのつかない名前",
+                               "システムファイル", "サブフォルダ", "Data と Cache の外", "表せない文字を含む名前",
+                               "装置の名前", "削除できなかったファイル",
                                "制御文字", "240 バイト", "JVCacheClean.ini", "Ver.1.00", "LICENSE.txt"})
         EXPECT_NE(text.find(phrase), std::string::npos) << phrase;
 }
