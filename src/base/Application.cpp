@@ -17,6 +17,10 @@ Application::~Application() {
 int Application::Run() {
     MSG message;
     while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        // Tab, Space and Enter work in every window that holds controls, as in a dialog.
+        HWND root = GetAncestor(message.hwnd, GA_ROOT);
+        if (root && (GetWindowLongA(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) && IsDialogMessageA(root, &message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
@@ -33,4 +37,9 @@ void ProcessPendingMessages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+bool RunningUnderWine() {
+    static const bool wine = GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
+    return wine;
 }

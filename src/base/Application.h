@@ -20,3 +20,6 @@ private:
 // Dispatches the messages already waiting in the current thread's queue and returns; a
 // WM_QUIT met on the way is posted again for the message loop.
 void ProcessPendingMessages();
+
+// True under Wine, whose file system and accessibility layer differ from Windows'.
+bool RunningUnderWine();

@@ -1,5 +1,7 @@
 #pragma once
-// A push button drawn by the program itself that never takes the keyboard focus.
+// A push button drawn by the program itself. It takes the focus by Tab or a click, Space and
+// Enter press it, and assistive technology sees a push button whose default action presses
+// it.
 #include <functional>
 #include <string>
 #include "base/Window.h"
@@ -16,8 +18,11 @@ private:
     void Paint();
     bool PointInside(LPARAM lParam) const;
     void SetDown(bool down);
+    void Click();
+    LRESULT AccessibleObject(WPARAM wParam, LPARAM lParam);
 
     HFONT font_ = nullptr;
     bool tracking_ = false;
+    bool spacePressed_ = false;
     bool down_ = false;
 };

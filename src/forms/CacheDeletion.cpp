@@ -416,12 +416,6 @@ std::string SavePathRefusal(const std::wstring& wide, std::string& ansi) {
     return {};
 }
 
-bool RunningUnderWine() {
-    static const bool wine =
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr;
-    return wine;
-}
-
 LinkCheck LinkCheckForThisSystem() {
     return RunningUnderWine() ? LinkCheck::FinalPathInside : LinkCheck::None;
 }

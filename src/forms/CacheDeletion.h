@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "base/Application.h"
 #include "base/OpenedFolder.h"
 #include "components/FolderFileList.h"
 
@@ -29,7 +30,6 @@ enum class LinkCheck {
 };
 
 // Wine follows a symbolic link when deleting; Windows does not.
-bool RunningUnderWine();
 LinkCheck LinkCheckForThisSystem();
 
 // A full path and each folder above it up to its root ("C:\" or "\\server\share\"), each

@@ -150,6 +150,7 @@ void TMainForm::CreateControls() {
 void TMainForm::Show() {
     ShowWindow(Handle(), SW_SHOWNORMAL);
     UpdateWindow(Handle());
+    SetFocus(SpeedButton1.Handle());
 }
 
 void TMainForm::Close() {
@@ -205,6 +206,10 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ENABLE:
         if (wParam) CloseWhenFree();  // a dialog closed
         break;
+    case WM_SETFOCUS:
+        // The window's one control has the keyboard whenever the window does.
+        if (SpeedButton1.Handle()) SetFocus(SpeedButton1.Handle());
+        return 0;
     case WM_QUERYENDSESSION:
         // A deletion is not broken off: the session may end once its report has been seen.
         if (busy_) {

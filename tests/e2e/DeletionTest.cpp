@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <oleacc.h>
 #include "AppDriver.h"
 
 namespace {
@@ -524,6 +525,74 @@ TEST_F(Deletion, AFolderSwappedAgainAndAgainDuringTheRunLeadsNowhereElse) {
         CloseAndExpectExitZero();
         RemoveTree(data_);
     }
+}
+
+// The keyboard focus of the program's window, as the system keeps it for its thread.
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
+// Posted as the system posts a key to the focused window.
+void PressKey(HWND focus, UINT key, char character = 0) {
+    PostMessageA(focus, WM_KEYDOWN, key, 1);
+    if (character) PostMessageA(focus, WM_CHAR, static_cast<unsigned char>(character), 1);
+    PostMessageA(focus, WM_KEYUP, key, 0xC0000001);
+}
+
+// The delete button works by keyboard alone: it has the focus when the window opens, Space
+// and Enter press it as a click does, Tab keeps it reachable, and N answers No.
+TEST_F(Deletion, TheDeleteButtonWorksByKeyboardAlone) {
+    MakeFolder(data_);
+    WriteTextFile(data_ + "\\d.dat", "stays");
+    const auto before = Snapshot(root_.Path());
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    HWND button = FindChildWithText(main_, kButton);
+    const std::vector<UINT> ways[] = {{VK_SPACE}, {VK_TAB, VK_RETURN}};
+    for (const auto& keys : ways) {
+        SCOPED_TRACE(keys.size());
+        for (UINT key : keys) {
+            ASSERT_EQ(FocusOf(main_), button);
+            PressKey(button, key);
+            Sleep(100);
+        }
+        HWND question = app_->WaitForDialog("確認", 5000);
+        ASSERT_NE(question, nullptr) << "the keys did not press the button";
+        PressKey(FocusOf(question), 'N', 'n');
+        ASSERT_TRUE(WaitUntilGone(question, 5000));
+        Sleep(300);
+        EXPECT_EQ(app_->FindWindowOfClass("#32770"), nullptr) << "nothing is reported";
+    }
+    EXPECT_EQ(Snapshot(root_.Path()), before);
+    CloseAndExpectExitZero();
+}
+
+// A screen reader finds the delete button by its caption, and its default action presses it.
+// On Windows the system's button proxy, which the button hands out, carries that action out
+// by sending BM_CLICK; Wine's proxy answers E_NOTIMPL, so the test sends what it would.
+TEST_F(Deletion, AScreenReaderCanNameAndPressTheDeleteButton) {
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    HWND button = FindChildWithText(main_, kButton);
+    CoInitialize(nullptr);
+    IAccessible* accessible = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(button, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&accessible)),
+              S_OK);
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    EXPECT_EQ(accessible->get_accName(self, &name), S_OK);
+    EXPECT_EQ(name ? std::wstring(name) : std::wstring(), AnsiToWide(kButton));
+    SysFreeString(name);
+    if (accessible->accDoDefaultAction(self) != S_OK) PostMessageA(button, BM_CLICK, 0, 0);
+    accessible->Release();
+    CoUninitialize();
+    HWND question = app_->WaitForDialog("確認", 5000);
+    ASSERT_NE(question, nullptr) << "the default action did not press the button";
+    ClickButton(question, "いいえ(&N)");
+    ASSERT_TRUE(WaitUntilGone(question));
+    CloseAndExpectExitZero();
 }
 
 }  // namespace
