@@ -20,3 +20,18 @@ inline COLORREF ColorToRGB(TColor color) {
     if (color & kSystemColorFlag) return GetSysColor(static_cast<int>(color & 0xFF));
     return static_cast<COLORREF>(color & 0xFFFFFF);
 }
+
+// Whether the user has turned high contrast on.
+inline bool HighContrastOn() {
+    HIGHCONTRASTA contrast{sizeof contrast};
+    return SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+           (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+// The colour to draw a text or frame in: under high contrast a fixed colour gives way to the
+// system colour of its kind (systemIndex, such as COLOR_WINDOWTEXT), so that it stays
+// readable on the user's background; otherwise the colour as designed.
+inline COLORREF ShownColor(TColor color, int systemIndex, bool highContrast = HighContrastOn()) {
+    if (highContrast && !(color & kSystemColorFlag)) return GetSysColor(systemIndex);
+    return ColorToRGB(color);
+}

@@ -104,8 +104,9 @@ void TMainForm::CreateControls() {
     Panel1.StaticTextColor = [&form](int id) {
         for (std::size_t i = 0; i < form.controlCount; ++i)
             if (form.controls[i].id == id)
-                return ColorToRGB(form.controls[i].font ? form.controls[i].font->color : form.font->color);
-        return ColorToRGB(form.font->color);
+                return ShownColor(form.controls[i].font ? form.controls[i].font->color : form.font->color,
+                                  COLOR_WINDOWTEXT);
+        return ShownColor(form.font->color, COLOR_WINDOWTEXT);
     };
     for (std::size_t i = 0; i < form.controlCount; ++i) {
         const auto& control = form.controls[i];

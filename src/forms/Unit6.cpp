@@ -90,8 +90,9 @@ void TAboutBox::DrawOkButton(const DRAWITEMSTRUCT& item) const {
     RECT bounds = item.rcItem;
     HDC dc = item.hDC;
     const bool pushed = (item.itemState & ODS_SELECTED) != 0;
+    const bool highContrast = HighContrastOn();
     // The default button's dark frame, then the face.
-    FrameRect(dc, &bounds, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    FrameRect(dc, &bounds, highContrast ? GetSysColorBrush(COLOR_BTNTEXT) : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     InflateRect(&bounds, -1, -1);
     DrawFrameControl(dc, &bounds, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
     if (pushed) OffsetRect(&bounds, 1, 1);
@@ -112,7 +113,7 @@ void TAboutBox::DrawOkButton(const DRAWITEMSTRUCT& item) const {
     SelectObject(dc, oldPen);
     DeleteObject(pen);
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(kAboutBoxDefinition.fontColor));  // the dialog font's colour
+    SetTextColor(dc, ShownColor(kAboutBoxDefinition.fontColor, COLOR_BTNTEXT, highContrast));  // the dialog font's
     TextOutA(dc, left + glyph + 4, middle - text.cy / 2, caption, length);
     SelectObject(dc, oldFont);
     if (item.itemState & ODS_FOCUS) {

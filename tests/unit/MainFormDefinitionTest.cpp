@@ -51,4 +51,20 @@ TEST(MainFormDefinition, EveryMenuCommandHasAHandler) {
     }
 }
 
+// Under high contrast every label of the main window is drawn in the window-text colour, so
+// that none vanishes into the user's background; otherwise each keeps its designed colour.
+// (Wine cannot turn high contrast on, so the choice is tested here rather than on screen.)
+TEST(MainFormColors, LabelsFollowHighContrast) {
+    const COLORREF windowText = GetSysColor(COLOR_WINDOWTEXT);
+    for (std::size_t i = 0; i < kMainFormDefinition.controlCount; ++i) {
+        const auto& control = kMainFormDefinition.controls[i];
+        if (control.kind != ControlKind::Label) continue;
+        const TColor color = (control.font ? control.font : kMainFormDefinition.font)->color;
+        EXPECT_EQ(ShownColor(color, COLOR_WINDOWTEXT, true), windowText) << control.name;
+        EXPECT_EQ(ShownColor(color, COLOR_WINDOWTEXT, false), ColorToRGB(color)) << control.name;
+    }
+    EXPECT_EQ(ShownColor(clBlack, COLOR_BTNTEXT, false), RGB(0, 0, 0));
+    EXPECT_EQ(ShownColor(clBtnFace, COLOR_BTNTEXT, true), GetSysColor(COLOR_BTNFACE)) << "system colours stay";
+}
+
 }  // namespace
