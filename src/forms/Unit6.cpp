@@ -80,7 +80,8 @@ void TAboutBox::CreateControls(HWND dialog, HWND owner) {
     Panel1.GraphicControls().Add(&Label3D2);
     Panel1.GraphicControls().Add(&Label3D1);
 
-    CreateButton(dialog, IDC_ABOUT_BUTTON1, form.button1, form.button1Caption, BS_PUSHBUTTON, font_);
+    // BS_NOTIFY: OK redraws its default frame as the focus comes to and leaves this button.
+    CreateButton(dialog, IDC_ABOUT_BUTTON1, form.button1, form.button1Caption, BS_PUSHBUTTON | BS_NOTIFY, font_);
     HWND ok = CreateButton(dialog, IDOK, form.bitBtn1, form.bitBtn1Caption, BS_OWNERDRAW, font_);
     SendMessageA(dialog, DM_SETDEFID, IDOK, 0);
     SetFocus(ok);
@@ -91,8 +92,13 @@ void TAboutBox::DrawOkButton(const DRAWITEMSTRUCT& item) const {
     HDC dc = item.hDC;
     const bool pushed = (item.itemState & ODS_SELECTED) != 0;
     const bool highContrast = HighContrastOn();
-    // The default button's dark frame, then the face.
-    FrameRect(dc, &bounds, highContrast ? GetSysColorBrush(COLOR_BTNTEXT) : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    // The default button's dark frame, then the face. As in a standard dialog, the focused
+    // push button is the default: OK is, unless the home page button has the focus.
+    const bool isDefault = GetFocus() != GetDlgItem(handle_, IDC_ABOUT_BUTTON1);
+    FillRect(dc, &bounds, GetSysColorBrush(COLOR_BTNFACE));
+    if (isDefault)
+        FrameRect(dc, &bounds,
+                  highContrast ? GetSysColorBrush(COLOR_BTNTEXT) : static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
     InflateRect(&bounds, -1, -1);
     DrawFrameControl(dc, &bounds, DFC_BUTTON, DFCS_BUTTONPUSH | (pushed ? DFCS_PUSHED : 0));
     if (pushed) OffsetRect(&bounds, 1, 1);
@@ -116,7 +122,8 @@ void TAboutBox::DrawOkButton(const DRAWITEMSTRUCT& item) const {
     SetTextColor(dc, ShownColor(kAboutBoxDefinition.fontColor, COLOR_BTNTEXT, highContrast));  // the dialog font's
     TextOutA(dc, left + glyph + 4, middle - text.cy / 2, caption, length);
     SelectObject(dc, oldFont);
-    if (item.itemState & ODS_FOCUS) {
+    // Hidden for mouse users until the keyboard is used, as the system does.
+    if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {
         RECT focus = item.rcItem;
         InflateRect(&focus, -4, -4);
         DrawFocusRect(dc, &focus);
@@ -144,6 +151,8 @@ INT_PTR CALLBACK TAboutBox::DialogProc(HWND dialog, UINT message, WPARAM wParam,
             handled = FALSE;  // the focus is on OK already
             break;
         case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_ABOUT_BUTTON1 && (HIWORD(wParam) == BN_SETFOCUS || HIWORD(wParam) == BN_KILLFOCUS))
+                InvalidateRect(GetDlgItem(dialog, IDOK), nullptr, FALSE);
             if (HIWORD(wParam) != BN_CLICKED) break;
             if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) self->FormClose();
             else if (LOWORD(wParam) == IDC_ABOUT_BUTTON1) self->Button1Click();

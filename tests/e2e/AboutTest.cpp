@@ -226,4 +226,28 @@ TEST_F(AboutDialog, WithoutABrowserTheHomePageButtonSaysSoAndTheDialogStays) {
     ASSERT_TRUE(WaitUntilGone(dialog));
 }
 
+// As in a standard dialog the focused push button is the default: OK loses its dark frame
+// while the home page button has the focus, and gets it back with the focus.
+TEST_F(AboutDialog, TheDefaultFrameFollowsTheFocus) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    HWND ok = FindChildWithText(dialog, "OK");
+    ASSERT_NE(ok, nullptr);
+    auto corner = [ok] {
+        Sleep(300);  // let it paint
+        return Capture(ok).At(0, 0);
+    };
+    EXPECT_EQ(corner(), 0u) << "OK is the default at first";
+    for (bool backToOk : {false, true}) {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+        PostMessageA(info.hwndFocus, WM_KEYDOWN, VK_TAB, 0x000F0001);
+        if (backToOk) EXPECT_EQ(corner(), 0u) << "the default came back to OK";
+        else EXPECT_NE(corner(), 0u) << "OK kept the default frame while the home page button had the focus";
+    }
+    ClickButton(dialog, "OK");
+    ASSERT_TRUE(WaitUntilGone(dialog));
+}
+
 }  // namespace
