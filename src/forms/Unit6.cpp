@@ -79,6 +79,9 @@ void TAboutBox::CreateControls(HWND dialog, HWND owner) {
     Panel1.GraphicControls().Add(&Image1);
     Panel1.GraphicControls().Add(&Label3D2);
     Panel1.GraphicControls().Add(&Label3D1);
+    // The labels are painted, not windows: the panel carries their texts as its name, which
+    // is what assistive technology reads of it. Nothing paints a panel's own text.
+    SetWindowTextA(Panel1.Handle(), (Label3D1.Caption() + " " + Label3D2.Caption()).c_str());
 
     // BS_NOTIFY: OK redraws its default frame as the focus comes to and leaves this button.
     CreateButton(dialog, IDC_ABOUT_BUTTON1, form.button1, form.button1Caption, BS_PUSHBUTTON | BS_NOTIFY, font_);

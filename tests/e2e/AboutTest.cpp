@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <oleacc.h>
+
 #include <vector>
 #include "AppDriver.h"
 #include "base/Image.h"
@@ -246,6 +248,33 @@ TEST_F(AboutDialog, TheDefaultFrameFollowsTheFocus) {
         if (backToOk) EXPECT_EQ(corner(), 0u) << "the default came back to OK";
         else EXPECT_NE(corner(), 0u) << "OK kept the default frame while the home page button had the focus";
     }
+    ClickButton(dialog, "OK");
+    ASSERT_TRUE(WaitUntilGone(dialog));
+}
+
+// A screen reader reads the version and the credit line, which are painted on the panel.
+TEST_F(AboutDialog, AScreenReaderReadsTheVersionAndTheCredit) {
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    HWND panel = nullptr;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (ClassName(child) == "TPanel") panel = child;
+    ASSERT_NE(panel, nullptr);
+    CoInitialize(nullptr);
+    IAccessible* accessible = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(panel, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&accessible)),
+              S_OK);
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    EXPECT_EQ(accessible->get_accName(self, &name), S_OK);
+    const std::string text = name ? WideToAnsi(name) : std::string();
+    SysFreeString(name);
+    accessible->Release();
+    CoUninitialize();
+    EXPECT_NE(text.find("Ver.1.00"), std::string::npos) << text;
+    EXPECT_NE(text.find("(C) 2026 JVCacheClean"), std::string::npos) << text;
     ClickButton(dialog, "OK");
     ASSERT_TRUE(WaitUntilGone(dialog));
 }
