@@ -16,7 +16,10 @@ void TImage::Paint(HDC dc) {
     GetObjectA(bitmap_, sizeof info, &info);
     HDC source = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(source, bitmap_);
-    SetStretchBltMode(dc, COLORONCOLOR);
+    // Scaled for a high-DPI screen, the picture is filtered rather than given jagged edges.
+    const bool scaled = Width() != info.bmWidth || Height() != info.bmHeight;
+    SetStretchBltMode(dc, scaled ? HALFTONE : COLORONCOLOR);
+    if (scaled) SetBrushOrgEx(dc, 0, 0, nullptr);
     StretchBlt(dc, 0, 0, Width(), Height(), source, 0, 0, info.bmWidth, info.bmHeight, SRCCOPY);
     SelectObject(source, old);
     DeleteDC(source);

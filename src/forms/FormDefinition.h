@@ -38,6 +38,14 @@ struct TMenuItemDefinition {
 // Scales a 96-dpi design length to the screen.
 inline int ScaleToScreen(int length, int dpi) { return MulDiv(length, dpi, 96); }
 
+// The screen's dots per inch (96 at 100%); the program is DPI-aware and scales itself.
+inline int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
 // Builds a menu bar from its definition; each item's hint is kept as its item data.
 template <class Form>
 HMENU BuildMenuBar(const TMenuItemDefinition<Form>* items, std::size_t count) {

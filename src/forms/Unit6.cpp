@@ -4,6 +4,7 @@
 #include "base/ModalDialog.h"
 #include "base/MessageDialog.h"
 #include "base/ScreenPlacement.h"
+#include "forms/FormDefinition.h"
 #include "forms/HomePage.h"
 #include "forms/Unit6Definition.h"
 #include "resource.h"
@@ -14,14 +15,25 @@ namespace {
 
 const DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 
-RECT BoundsOf(const TBoundsDefinition& bounds) {
-    return RECT{bounds.left, bounds.top, bounds.left + bounds.width, bounds.top + bounds.height};
+// The design's bounds (at 96 DPI) on this screen.
+RECT BoundsOf(const TBoundsDefinition& bounds, int dpi) {
+    return RECT{ScaleToScreen(bounds.left, dpi), ScaleToScreen(bounds.top, dpi),
+                ScaleToScreen(bounds.left + bounds.width, dpi), ScaleToScreen(bounds.top + bounds.height, dpi)};
 }
 
-HWND CreateButton(HWND dialog, int id, const TBoundsDefinition& bounds, const char* caption, DWORD style,
-                  HFONT font) {
+// A 3D label's position, font and relief scaled from the design; at 96 DPI it stays as loaded.
+void ScaleLabel(TLabel3Dj& label, const TLabel3DjDefinition& definition, int dpi) {
+    if (dpi == 96) return;
+    label.Font().SetHeight(ScaleToScreen(definition.fontHeight, dpi));
+    label.SetShift(ScaleToScreen(definition.shift, dpi));
+    label.SetBounds(ScaleToScreen(definition.left, dpi), ScaleToScreen(definition.top, dpi),
+                    ScaleToScreen(definition.width, dpi), ScaleToScreen(definition.height, dpi));
+    label.AdjustBounds();
+}
+
+HWND CreateButton(HWND dialog, int id, const RECT& bounds, const char* caption, DWORD style, HFONT font) {
     HWND button = CreateWindowExA(0, "BUTTON", caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP | style, bounds.left,
-                                  bounds.top, bounds.width, bounds.height, dialog,
+                                  bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top, dialog,
                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
                                   nullptr);
     SendMessageA(button, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -52,8 +64,9 @@ void TAboutBox::CreateControls(HWND dialog, HWND owner) {
     handle_ = dialog;
     SetWindowTextA(dialog, form.caption);
 
-    // Client 324 x 258 as designed, centred on the main window.
-    RECT frame{0, 0, form.clientWidth, form.clientHeight};
+    // Client 324 x 258 as designed (at 96 DPI, scaled with the screen), centred on the main window.
+    const int dpi = ScreenDpi();
+    RECT frame{0, 0, ScaleToScreen(form.clientWidth, dpi), ScaleToScreen(form.clientHeight, dpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
@@ -65,7 +78,7 @@ void TAboutBox::CreateControls(HWND dialog, HWND owner) {
     SetWindowPos(dialog, nullptr, placed.left, placed.top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 
     LOGFONTA logFont{};
-    logFont.lfHeight = -form.fontHeight;
+    logFont.lfHeight = -ScaleToScreen(form.fontHeight, dpi);
     logFont.lfCharSet = SHIFTJIS_CHARSET;
     lstrcpynA(logFont.lfFaceName, form.fontName, LF_FACESIZE);
     font_ = CreateFontIndirectA(&logFont);
@@ -73,19 +86,23 @@ void TAboutBox::CreateControls(HWND dialog, HWND owner) {
     Panel1.BevelLowered = true;
     Panel1.SingleBorder = true;
     Panel1.Color = clBlack;
-    Panel1.Create(dialog, IDC_ABOUT_PANEL1, BoundsOf(form.panel1));
+    Panel1.Create(dialog, IDC_ABOUT_PANEL1, BoundsOf(form.panel1, dpi));
+    const RECT image = BoundsOf(form.image1, dpi);
+    Image1.SetBounds(image.left, image.top, image.right - image.left, image.bottom - image.top);
     Image1.SetBitmap(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ABOUTARTWORK),
                                                      IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     Panel1.GraphicControls().Add(&Image1);
     Panel1.GraphicControls().Add(&Label3D2);
     Panel1.GraphicControls().Add(&Label3D1);
+    ScaleLabel(Label3D2, form.label3D2, dpi);
+    ScaleLabel(Label3D1, form.label3D1, dpi);
     // The labels are painted, not windows: the panel carries their texts as its name, which
     // is what assistive technology reads of it. Nothing paints a panel's own text.
     SetWindowTextA(Panel1.Handle(), (Label3D1.Caption() + " " + Label3D2.Caption()).c_str());
 
     // BS_NOTIFY: OK redraws its default frame as the focus comes to and leaves this button.
-    CreateButton(dialog, IDC_ABOUT_BUTTON1, form.button1, form.button1Caption, BS_PUSHBUTTON | BS_NOTIFY, font_);
-    HWND ok = CreateButton(dialog, IDOK, form.bitBtn1, form.bitBtn1Caption, BS_OWNERDRAW, font_);
+    CreateButton(dialog, IDC_ABOUT_BUTTON1, BoundsOf(form.button1, dpi), form.button1Caption, BS_PUSHBUTTON | BS_NOTIFY, font_);
+    HWND ok = CreateButton(dialog, IDOK, BoundsOf(form.bitBtn1, dpi), form.bitBtn1Caption, BS_OWNERDRAW, font_);
     SendMessageA(dialog, DM_SETDEFID, IDOK, 0);
     SetFocus(ok);
 }
@@ -112,18 +129,20 @@ void TAboutBox::DrawOkButton(const DRAWITEMSTRUCT& item) const {
     HGDIOBJ oldFont = SelectObject(dc, font_);
     SIZE text{};
     GetTextExtentPoint32A(dc, caption, length, &text);
-    const int glyph = 12;
-    int left = bounds.left + (bounds.right - bounds.left - glyph - 4 - text.cx) / 2;
+    const int dpi = ScreenDpi();
+    auto scaled = [dpi](int length) { return ScaleToScreen(length, dpi); };
+    const int glyph = scaled(12), gap = scaled(4);
+    int left = bounds.left + (bounds.right - bounds.left - glyph - gap - text.cx) / 2;
     int middle = (bounds.top + bounds.bottom) / 2;
-    HPEN pen = CreatePen(PS_SOLID, 2, RGB(0, 128, 0));
+    HPEN pen = CreatePen(PS_SOLID, scaled(2), RGB(0, 128, 0));
     HGDIOBJ oldPen = SelectObject(dc, pen);
-    POINT check[] = {{left, middle}, {left + 4, middle + 4}, {left + glyph, middle - 5}};
+    POINT check[] = {{left, middle}, {left + gap, middle + gap}, {left + glyph, middle - scaled(5)}};
     Polyline(dc, check, 3);
     SelectObject(dc, oldPen);
     DeleteObject(pen);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ShownColor(kAboutBoxDefinition.fontColor, COLOR_BTNTEXT, highContrast));  // the dialog font's
-    TextOutA(dc, left + glyph + 4, middle - text.cy / 2, caption, length);
+    TextOutA(dc, left + glyph + gap, middle - text.cy / 2, caption, length);
     SelectObject(dc, oldFont);
     // Hidden for mouse users until the keyboard is used, as the system does.
     if ((item.itemState & ODS_FOCUS) && !(item.itemState & ODS_NOFOCUSRECT)) {

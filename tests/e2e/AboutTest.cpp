@@ -279,4 +279,33 @@ TEST_F(AboutDialog, AScreenReaderReadsTheVersionAndTheCredit) {
     ASSERT_TRUE(WaitUntilGone(dialog));
 }
 
+// On a 200% screen the dialog scales as the main window does: its client area, its picture
+// panel and its buttons are twice their designed size. Wine reads the DPI of each new
+// process from the registry.
+TEST_F(AboutDialog, ScalesWithTheScreensDpi) {
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    ASSERT_EQ(app_->WaitForExit(), 0u);
+    HKEY desktop = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                              &desktop, nullptr),
+              ERROR_SUCCESS);
+    const DWORD dpi = 192;
+    RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    app_.reset(new AppProcess(Environment{}));
+    main_ = app_->WaitForMainWindow();
+    RegDeleteValueA(desktop, "LogPixels");
+    RegCloseKey(desktop);
+    ASSERT_NE(main_, nullptr);
+    HWND dialog = Open();
+    ASSERT_NE(dialog, nullptr);
+    RECT client, ok;
+    GetClientRect(dialog, &client);
+    EXPECT_NEAR(client.right, 2 * 324, 32);
+    EXPECT_NEAR(client.bottom, 2 * 258, 26);
+    GetWindowRect(FindChildWithText(dialog, "OK"), &ok);
+    EXPECT_NEAR(ok.bottom - ok.top, 2 * 25, 5);
+    ClickButton(dialog, "OK");
+    ASSERT_TRUE(WaitUntilGone(dialog));
+}
+
 }  // namespace
