@@ -59,4 +59,54 @@ TEST_F(Release, TheReadmeIsJapaneseInCodePage932WithCrLf) {
         EXPECT_NE(text.find(phrase), std::string::npos) << phrase;
 }
 
+TEST_F(Release, EveryTextFileHasCrLf) {
+    for (const auto& file : Snapshot(unpacked_->Path())) {
+        if (file.first.size() < 4 || file.first.compare(file.first.size() - 4, 4, ".txt") != 0) continue;
+        const std::string& text = file.second;
+        EXPECT_NE(text.find("\r\n"), std::string::npos) << file.first;
+        for (std::size_t i = 0; i < text.size(); ++i)
+            if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << file.first << ": a bare LF at byte " << i;
+    }
+}
+
+// The oldest Windows the program runs on is stated alike in its PE header and its manifest,
+// which declares every version from it to Windows 10 and 11.
+TEST_F(Release, TheProgramStatesTheWindowsItRunsOn) {
+    const std::string program = unpacked_->File("JVCacheClean.exe");
+    std::ifstream file(program, std::ios::binary);
+    const std::string image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_GT(image.size(), 0x200u);
+    auto word = [&image](std::size_t at) {
+        return static_cast<unsigned>(static_cast<unsigned char>(image[at]) | static_cast<unsigned char>(image[at + 1]) << 8);
+    };
+    const std::size_t pe = word(0x3C) | word(0x3E) << 16;
+    ASSERT_EQ(image.compare(pe, 4, std::string("PE\0\0", 4)), 0);
+    const std::size_t optional = pe + 4 + 20;  // the same offsets in PE32 and PE32+
+    EXPECT_EQ(word(optional + 40), JVCC_MIN_WINDOWS_MAJOR) << "operating system version";
+    EXPECT_EQ(word(optional + 42), JVCC_MIN_WINDOWS_MINOR);
+    EXPECT_EQ(word(optional + 48), JVCC_MIN_WINDOWS_MAJOR) << "subsystem version";
+    EXPECT_EQ(word(optional + 50), JVCC_MIN_WINDOWS_MINOR);
+
+    HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    HRSRC found = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24) /* RT_MANIFEST */);
+    ASSERT_NE(found, nullptr);
+    const std::string manifest(static_cast<const char*>(LockResource(LoadResource(module, found))),
+                               SizeofResource(module, found));
+    FreeLibrary(module);
+    const struct {
+        unsigned version;
+        const char* id;
+    } systems[] = {
+        {0x0600, "{e2011457-1546-43c5-a5fe-008deee3d3f0}"},  // Vista
+        {0x0601, "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"},  // 7
+        {0x0602, "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"},  // 8
+        {0x0603, "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"},  // 8.1
+        {0x0A00, "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"},  // 10 and 11
+    };
+    const unsigned minimum = JVCC_MIN_WINDOWS_MAJOR << 8 | JVCC_MIN_WINDOWS_MINOR;
+    for (const auto& system : systems)
+        EXPECT_EQ(manifest.find(system.id) != std::string::npos, system.version >= minimum) << system.id;
+}
+
 }  // namespace
