@@ -15,11 +15,25 @@ std::string WindowsDirectory() {
     }
 }
 
-std::string ExecutableFolderWithSeparator() {
-    std::string path = ExecutablePath();
-    auto last = LastDelimiter(path, "\\:");
-    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+// The executable's exact path, whatever characters its folders' names hold.
+std::wstring ExecutablePathW() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
 }
+
+std::wstring ExecutableFolderWithSeparator() {
+    std::wstring path = ExecutablePathW();
+    auto last = path.find_last_of(L"\\:");
+    return last == std::wstring::npos ? std::wstring() : path.substr(0, last + 1);
+}
+
+const char kPathTooLong[] =
+    " のパスが長すぎるため、ウィンドウの位置を保存できません。プログラムを短いパスのフォルダに置いてください。";
 
 int DigitValue(char ch, bool hexadecimal) {
     if (ch >= '0' && ch <= '9') return ch - '0';
@@ -31,17 +45,28 @@ int DigitValue(char ch, bool hexadecimal) {
 
 }  // namespace
 
+std::string TIniFile::Path() const {
+    return WideToAnsi(path_);
+}
+
+bool TIniFile::Usable() const {
+    return !path_.empty() && path_.size() < MAX_PATH;
+}
+
 std::string TIniFile::ReadString(const std::string& section, const std::string& key,
                                  const std::string& fallback) const {
-    char buffer[2048];
-    DWORD length = GetPrivateProfileStringA(section.c_str(), key.c_str(), fallback.c_str(), buffer,
-                                            sizeof buffer, path_.c_str());
-    return std::string(buffer, length);
+    if (!Usable()) return fallback;
+    wchar_t buffer[2048];
+    DWORD length = GetPrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(),
+                                            AnsiToWide(fallback).c_str(), buffer, 2048, path_.c_str());
+    return WideToAnsi(std::wstring(buffer, length));
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) const {
-    if (!WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), path_.c_str()))
-        throw ESettingsError(path_ + " に書き込めません");
+    if (!Usable()) throw ESettingsError(Path() + kPathTooLong);
+    if (!WritePrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(), AnsiToWide(value).c_str(),
+                                    path_.c_str()))
+        throw ESettingsError(Path() + " に書き込めません");
 }
 
 void TIniGT::SetDefaultDir(TIniGTDefaultDir defaultDir) {
@@ -52,12 +77,24 @@ void TIniGT::SetDefaultDir(TIniGTDefaultDir defaultDir) {
 void TIniGT::SetFileName(const std::string& fileName) {
     fileName_ = fileName;
     file_.reset();
-    file_.reset(new TIniFile(ResolveIniPath(fileName, defaultDir_, ExecutableFolderWithSeparator(),
-                                            defaultDir_ == ddWindows ? WindowsDirectory() : "")));
+    // Beside the executable, by its exact folder; elsewhere as the rules below resolve it.
+    const bool besideExecutable = defaultDir_ == ddApplication && LastDelimiter(fileName, "\\:") == std::string::npos;
+    file_.reset(new TIniFile(besideExecutable ? ExecutableFolderWithSeparator() + AnsiToWide(fileName)
+                                              : AnsiToWide(ResolveIniPath(fileName, defaultDir_, "",
+                                                                          defaultDir_ == ddWindows ? WindowsDirectory()
+                                                                                                   : ""))));
 }
 
 void TIniGT::Loaded() {
-    if (fileName_.empty()) SetFileName(ChangeFileExt(ExtractFileName(ExecutablePath()), ".ini"));
+    if (!fileName_.empty()) return;
+    SetFileName(ChangeFileExt(ExtractFileName(ExecutablePath()), ".ini"));
+    // The executable's own name too may hold characters the code page cannot.
+    if (defaultDir_ == ddApplication) {
+        std::wstring path = ExecutablePathW();
+        auto dot = path.find_last_of(L".\\");
+        if (dot != std::wstring::npos && path[dot] == L'.') path.erase(dot);
+        file_.reset(new TIniFile(path + L".ini"));
+    }
 }
 
 std::int32_t TIniGT::ReadInteger(const std::string& section, const std::string& key, std::int32_t fallback) const {

@@ -14,16 +14,21 @@ public:
     using Exception::Exception;
 };
 
-// One INI file, by its resolved path.
+// One INI file, by its exact (wide) path: a folder whose name the ANSI code page cannot
+// hold ("café") must not lead to another file ("cafe").
 class TIniFile {
 public:
-    explicit TIniFile(const std::string& path) : path_(path) {}
-    const std::string& Path() const { return path_; }
+    explicit TIniFile(const std::wstring& path) : path_(path) {}
+    // The path as the program's messages show it.
+    std::string Path() const;
+    const std::wstring& WidePath() const { return path_; }
+    // A path at MAX_PATH or beyond is never used: reading gives the fallback.
     std::string ReadString(const std::string& section, const std::string& key, const std::string& fallback) const;
-    // Raises ESettingsError when the file cannot be written.
+    // Raises ESettingsError when the file cannot be written, or its path is too long.
     void WriteString(const std::string& section, const std::string& key, const std::string& value) const;
 private:
-    std::string path_;
+    bool Usable() const;
+    std::wstring path_;
 };
 
 class TIniGT {

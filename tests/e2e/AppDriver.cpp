@@ -96,12 +96,19 @@ void UnregisterStandIn() {
 
 AppProcess::AppProcess(const Environment& environment, const std::string& currentFolder,
                        const std::string& programPath) {
-    std::wstring program = AnsiToWide(programPath.empty() ? BinaryFolder() + "\\JVCacheClean.exe" : programPath);
+    Start(environment, AnsiToWide(currentFolder),
+          AnsiToWide(programPath.empty() ? BinaryFolder() + "\\JVCacheClean.exe" : programPath));
+}
+
+AppProcess::AppProcess(const Environment& environment, const std::wstring& programPath) {
+    Start(environment, L"", programPath);
+}
+
+void AppProcess::Start(const Environment& environment, const std::wstring& folder, const std::wstring& program) {
     std::wstring commandLine = L"\"" + program + L"\"";
     std::vector<wchar_t> block = EnvironmentBlock(environment);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::wstring folder = AnsiToWide(currentFolder);
     if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
                         CREATE_UNICODE_ENVIRONMENT, block.data(),
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process_))

@@ -25,6 +25,8 @@ public:
     // unless environment says otherwise.
     explicit AppProcess(const Environment& environment, const std::string& currentFolder = "",
                         const std::string& programPath = "");
+    // The same, from a program path that the ANSI code page may not hold.
+    AppProcess(const Environment& environment, const std::wstring& programPath);
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
@@ -49,6 +51,7 @@ public:
     std::wstring CurrentFolder() const;
 
 private:
+    void Start(const Environment& environment, const std::wstring& currentFolder, const std::wstring& program);
     PROCESS_INFORMATION process_{};
 };
 

@@ -125,4 +125,31 @@ TEST_F(WindowPosition, AFileThatCannotBeWrittenIsReportedAndTheProgramStillClose
     EXPECT_EQ(app.WaitForExit(), 0u);
 }
 
+// Unpacked under a folder whose name the ANSI code page cannot hold ("café", which it would
+// read as "cafe"), the program keeps its position in its own folder and never touches a
+// sibling folder named as the code page would read it.
+TEST(Settings, LiveBesideTheProgramWhateverItsFolderIsNamed) {
+    TempFolder root;
+    const std::wstring own = AnsiToWide(root.Path()) + L"\\caf\u00E9";
+    const std::string sibling = root.File("cafe");
+    MakeFolder(sibling);
+    ASSERT_TRUE(CreateDirectoryW(own.c_str(), nullptr));
+    ASSERT_TRUE(CopyFileW(AnsiToWide(BinaryFolder() + "\\JVCacheClean.exe").c_str(),
+                          (own + L"\\JVCacheClean.exe").c_str(), FALSE));
+    for (const POINT expected : {POINT{10, 10}, POINT{123, 45}}) {
+        AppProcess app(Environment{}, own + L"\\JVCacheClean.exe");
+        HWND main = app.WaitForMainWindow();
+        ASSERT_NE(main, nullptr);
+        RECT bounds;
+        GetWindowRect(main, &bounds);
+        EXPECT_EQ(bounds.left, expected.x);
+        EXPECT_EQ(bounds.top, expected.y);
+        SetWindowPos(main, nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(app.WaitForExit(2000), 0u) << "closing reported an error";
+    }
+    EXPECT_EQ(ReadWholeFile(own + L"\\JVCacheClean.ini"), "[locate]\r\ntop=45\r\nleft=123\r\n");
+    EXPECT_TRUE(Snapshot(sibling).empty()) << "the sibling folder was touched";
+}
+
 }  // namespace
