@@ -8,6 +8,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i </dev/null >/dev/null 2>&1 || true
 fi
+# Wine draws the title bar's buttons with its Marlett font (Debian's fonts-wine); without it
+# they show as the letters "0 1 r". This Wine finds it in the prefix's Fonts folder.
+mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+cp -u /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 wineserver -p </dev/null >/dev/null 2>&1 || true
 replacements='HKCU\Software\Wine\Fonts\Replacements'
 wine reg add "$replacements" /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f </dev/null >/dev/null 2>&1
