@@ -22,6 +22,18 @@ void Enter(const std::string& directory) {
     if (!SetCurrentDirectoryA(directory.c_str())) throw EInOutError(GetLastError());
 }
 
+// The mask's patterns, left to right; an empty one (as after a trailing ";") finds nothing.
+std::vector<std::string> PatternsOf(const std::string& mask) {
+    std::vector<std::string> patterns;
+    for (std::string::size_type start = 0; start <= mask.size();) {
+        auto end = mask.find(';', start);
+        if (end == std::string::npos) end = mask.size();
+        if (end > start) patterns.push_back(mask.substr(start, end - start));
+        start = end + 1;
+    }
+    return patterns;
+}
+
 bool HasWildcard(const std::string& text) {
     return text.find_first_of("*?") != std::string::npos;
 }
@@ -156,14 +168,8 @@ void FolderFileList::ReadNames() {
     BusyCursorWhileLong busy;
     std::vector<std::string> read;
     bool full = false;
-    std::string::size_type start = 0;
-    while (!full && start <= mask_.size()) {
-        auto end = mask_.find(';', start);
-        if (end == std::string::npos) end = mask_.size();
-        std::string pattern = mask_.substr(start, end - start);
-        start = end + 1;
-        if (pattern.empty()) continue;
-
+    for (const std::string& pattern : PatternsOf(mask_)) {
+        if (full) break;
         WIN32_FIND_DATAA found;
         HANDLE search = FindFirstFileA(pattern.c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) continue;
@@ -202,12 +208,7 @@ bool FolderFileList::ReadOpenedFolder(const std::string& path, const OpenedFolde
     selected_ = -1;
 
     std::vector<std::wstring> patterns;
-    for (std::string::size_type start = 0; start <= mask_.size();) {
-        auto end = mask_.find(';', start);
-        if (end == std::string::npos) end = mask_.size();
-        if (end > start) patterns.push_back(AnsiToWide(mask_.substr(start, end - start)));
-        start = end + 1;
-    }
+    for (const std::string& pattern : PatternsOf(mask_)) patterns.push_back(AnsiToWide(pattern));
     BusyCursorWhileLong busy;
     std::vector<std::string> read;
     bool full = false;

@@ -187,9 +187,16 @@ ForbiddenFolders FindForbiddenFolders(const std::string& savePath, const Deletio
     if (save.IsOpen()) forbidden.savePath = FinalPath(save.Get(), seams);
     if (forbidden.savePath.empty()) throw Exception(Format(kFolderNotResolved, {savePath}) + kNothingDeleted);
     forbidden.identities.push_back(IdentityOf(save.Get(), seams.fileInformation));
-    // Above the save path as given and above where it really is (it may be a link itself).
-    std::vector<std::wstring> paths = FolderAndAncestors(wideSavePath);
-    for (const std::wstring& path : FolderAndAncestors(forbidden.savePath)) paths.push_back(path);
+    // Above the save path as given and above where it really is (it may be a link itself);
+    // each folder once, the save path itself being open already.
+    std::vector<std::wstring> paths;
+    for (const std::wstring& start : {wideSavePath, forbidden.savePath}) {
+        const std::vector<std::wstring> above = FolderAndAncestors(start);
+        for (auto path = above.begin() + 1; path != above.end(); ++path)
+            if (std::none_of(paths.begin(), paths.end(),
+                             [&path](const std::wstring& seen) { return SamePathIgnoringCase(seen, *path); }))
+                paths.push_back(*path);
+    }
     for (const std::wstring& path : paths) {
         FileHandle folder = OpenFolder(path);
         if (folder.IsOpen()) forbidden.identities.push_back(IdentityOf(folder.Get(), seams.fileInformation));

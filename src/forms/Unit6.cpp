@@ -65,7 +65,8 @@ void TAboutBox::CreateControls(HWND dialog, HWND owner) {
     SetWindowTextA(dialog, form.caption);
 
     // Client 324 x 258 as designed (at 96 DPI, scaled with the screen), centred on the main window.
-    const int dpi = ScreenDpi();
+    dpi_ = ScreenDpi();
+    const int dpi = dpi_;
     RECT frame{0, 0, ScaleToScreen(form.clientWidth, dpi), ScaleToScreen(form.clientHeight, dpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME);
     int width = frame.right - frame.left;
@@ -129,8 +130,7 @@ void TAboutBox::DrawOkButton(const DRAWITEMSTRUCT& item) const {
     HGDIOBJ oldFont = SelectObject(dc, font_);
     SIZE text{};
     GetTextExtentPoint32A(dc, caption, length, &text);
-    const int dpi = ScreenDpi();
-    auto scaled = [dpi](int length) { return ScaleToScreen(length, dpi); };
+    auto scaled = [this](int length) { return ScaleToScreen(length, dpi_); };
     const int glyph = scaled(12), gap = scaled(4);
     int left = bounds.left + (bounds.right - bounds.left - glyph - gap - text.cx) / 2;
     int middle = (bounds.top + bounds.bottom) / 2;

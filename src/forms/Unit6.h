@@ -34,6 +34,7 @@ private:
     HWND handle_ = nullptr;
     HWND owner_ = nullptr;
     HFONT font_ = nullptr;
+    int dpi_ = 96;  // the screen's, when the dialog was made
 };
 
 extern TAboutBox* AboutBox;

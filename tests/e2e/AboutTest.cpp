@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <oleacc.h>
-
 #include <vector>
 #include "AppDriver.h"
 #include "base/Image.h"
@@ -261,17 +259,7 @@ TEST_F(AboutDialog, AScreenReaderReadsTheVersionAndTheCredit) {
         if (ClassName(child) == "TPanel") panel = child;
     ASSERT_NE(panel, nullptr);
     CoInitialize(nullptr);
-    IAccessible* accessible = nullptr;
-    ASSERT_EQ(AccessibleObjectFromWindow(panel, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&accessible)),
-              S_OK);
-    VARIANT self;
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    EXPECT_EQ(accessible->get_accName(self, &name), S_OK);
-    const std::string text = name ? WideToAnsi(name) : std::string();
-    SysFreeString(name);
-    accessible->Release();
+    const std::string text = WideToAnsi(AccessibleName(panel));
     CoUninitialize();
     EXPECT_NE(text.find("Ver.1.00"), std::string::npos) << text;
     EXPECT_NE(text.find("(C) 2026 JVCacheClean"), std::string::npos) << text;

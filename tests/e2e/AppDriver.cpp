@@ -1,6 +1,7 @@
 #include "AppDriver.h"
 
 #include <winternl.h>
+#include <oleacc.h>
 
 #include <gtest/gtest.h>
 #include <cstring>
@@ -228,4 +229,19 @@ std::vector<std::string> ReadLines(const std::string& path) {
         lines.push_back(line);
     }
     return lines;
+}
+
+std::wstring AccessibleName(HWND window, IAccessible** accessible) {
+    IAccessible* object = nullptr;
+    if (AccessibleObjectFromWindow(window, OBJID_CLIENT, IID_IAccessible, reinterpret_cast<void**>(&object)) != S_OK)
+        return L"<no accessible object>";
+    VARIANT self;
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::wstring text = object->get_accName(self, &name) == S_OK && name ? std::wstring(name) : std::wstring();
+    SysFreeString(name);
+    if (accessible) *accessible = object;
+    else object->Release();
+    return text;
 }

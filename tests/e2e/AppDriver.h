@@ -62,6 +62,9 @@ std::string DialogMessage(HWND dialog);
 // Child window of parent (any depth) with that text, or null.
 HWND FindChildWithText(HWND parent, const std::string& text);
 void ClickButton(HWND dialog, const std::string& caption);
+// What a screen reader reads as the window's name (its client object's accName); the
+// object itself through accessible when that is not null (the caller releases it).
+std::wstring AccessibleName(HWND window, struct IAccessible** accessible = nullptr);
 // Waits until the window is gone.
 bool WaitUntilGone(HWND window, DWORD timeoutMs = 20000);
 
