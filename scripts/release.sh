@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes the release that Windows users download: dist/JVCacheClean-<version>.zip (the
-# stripped 32-bit program, Readme.txt and LICENSE.txt) and its .sha256, reproducibly: the
+# stripped 32-bit program, Readme.txt, LICENSE.txt and THIRD-PARTY-NOTICES.txt) and its .sha256, reproducibly: the
 # same commit gives the same bytes, in any folder and at any time. Safe to run again.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)

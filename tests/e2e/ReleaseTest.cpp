@@ -2,6 +2,8 @@
 
 #include <fstream>
 #include <iterator>
+#include <regex>
+#include <set>
 #include "AppDriver.h"
 
 namespace {
@@ -29,7 +31,7 @@ TEST_F(Release, TheUnpackedProgramRunsAndKeepsItsSettingsBesideItself) {
     std::map<std::string, std::string> files = Snapshot(unpacked_->Path());
     std::vector<std::string> names;
     for (const auto& file : files) names.push_back(file.first);
-    EXPECT_EQ(names, (std::vector<std::string>{"JVCacheClean.exe", "LICENSE.txt", "Readme.txt"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"JVCacheClean.exe", "LICENSE.txt", "Readme.txt", "THIRD-PARTY-NOTICES.txt"}));
 
     // No DLL beside it, no resource missing: it starts, shows its window, and writes its
     // INI file beside itself when it closes.
@@ -50,7 +52,9 @@ TEST_F(Release, TheReadmeIsJapaneseInCodePage932WithCrLf) {
               0)
         << "not valid code page 932";
     for (std::size_t i = 0; i < text.size(); ++i)
-        if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "a line ends without CR at byte " << i;
+        if (text[i] == '\n') {
+            ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << "a line ends without CR at byte " << i;
+        }
     // Readme.txt is read by the same ANSI conversion the program uses, so the literals match.
     for (const char* phrase : {"<保存パス>\\Data", "<保存パス>\\Cache", "-402", "-403", "隠しファイル",
                                "システムファイル", "サブフォルダ", "Data と Cache の外", "表せない文字を含む名前",
@@ -65,7 +69,9 @@ TEST_F(Release, EveryTextFileHasCrLf) {
         const std::string& text = file.second;
         EXPECT_NE(text.find("\r\n"), std::string::npos) << file.first;
         for (std::size_t i = 0; i < text.size(); ++i)
-            if (text[i] == '\n') ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << file.first << ": a bare LF at byte " << i;
+            if (text[i] == '\n') {
+                ASSERT_TRUE(i > 0 && text[i - 1] == '\r') << file.first << ": a bare LF at byte " << i;
+            }
     }
 }
 
@@ -107,6 +113,45 @@ TEST_F(Release, TheProgramStatesTheWindowsItRunsOn) {
     const unsigned minimum = JVCC_MIN_WINDOWS_MAJOR << 8 | JVCC_MIN_WINDOWS_MINOR;
     for (const auto& system : systems)
         EXPECT_EQ(manifest.find(system.id) != std::string::npos, system.version >= minimum) << system.id;
+}
+
+// Every runtime archive and start-up object the linker put into the program, by its map, is
+// named in the notices. Import libraries need none: their members are only the stubs that
+// dlltool makes (lib<name>h.o, lib<name>t.o, lib<name>s<number>.o). Our own objects and
+// resources are the build's .obj and .res files.
+TEST_F(Release, TheNoticesNameEveryRuntimeLibraryLinkedIn) {
+    const std::map<std::string, std::string> files = Snapshot(unpacked_->Path());
+    const auto notices = files.find("THIRD-PARTY-NOTICES.txt");
+    ASSERT_NE(notices, files.end());
+    char map[1024];
+    DWORD length = GetEnvironmentVariableA("JVCC_TEST_LINK_MAP", map, sizeof map);
+    ASSERT_TRUE(length > 0 && length < sizeof map) << "JVCC_TEST_LINK_MAP names no map";
+    std::ifstream file(std::string("Z:") + map);  // Wine's Z: is the Unix root
+    ASSERT_TRUE(file.is_open()) << map;
+
+    const std::regex importStub(R"(lib\w+(h|t|s\d+)\.o)"), ours(R"(.*\.(obj|res))");
+    std::set<std::string> linked;
+    bool includedMembers = false;
+    for (std::string line; std::getline(file, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.rfind("Archive member included", 0) == 0) {
+            includedMembers = true;
+        } else if (includedMembers && !line.empty() && line[0] != ' ') {
+            const std::size_t open = line.find('('), close = line.find(')', open);
+            if (open == std::string::npos || close == std::string::npos) {
+                includedMembers = false;  // the next section
+                continue;
+            }
+            const std::string archive = line.substr(line.rfind('/', open) + 1, open - line.rfind('/', open) - 1);
+            const std::string member = line.substr(open + 1, close - open - 1);
+            if (!std::regex_match(member, importStub) && !std::regex_match(member, ours)) linked.insert(archive);
+        } else if (line.rfind("LOAD ", 0) == 0 && line.size() > 2 && line.compare(line.size() - 2, 2, ".o") == 0) {
+            linked.insert(line.substr(line.rfind('/') + 1));
+        }
+    }
+    EXPECT_GE(linked.size(), 5u) << "the map lists too little to be the program's";
+    for (const std::string& name : linked)
+        EXPECT_NE(notices->second.find(name), std::string::npos) << name << " is linked in but not in the notices";
 }
 
 }  // namespace
