@@ -246,7 +246,7 @@ void TMainForm::FormCreate() {
 }
 
 void TMainForm::FormShow() {
-    VersionText = "Ver.1.00";
+    VersionText = "Ver." JVCC_VERSION;
     LONG code = JVLink1.JVInit(SoftwareId());
     if (code != 0) ShowMessage(JVInitFailureText(code));
 }

@@ -8,7 +8,7 @@ const TAboutBoxDefinition kAboutBoxDefinition = {
     {2, 2, 300, 200},
     {"Label3D2", 5, 188, 125, 11, "(C) 2026 JVCacheClean", tsRaised, 1, "ＭＳ Ｐゴシック", 11, fsBold, clWhite,
      true, false, 0, lsDefault, esNone, clRed, psSolid, btDefault},
-    {"Label3D1", 202, 70, 75, 12, "Version 1.00", tsRecessed, 1, "ＭＳ Ｐゴシック", 12, fsBold | fsUnderline,
+    {"Label3D1", 202, 70, 75, 12, "Version " JVCC_VERSION, tsRecessed, 1, "ＭＳ Ｐゴシック", 12, fsBold | fsUnderline,
      clBlack, true, false, 0, lsDefault, esNone, clRed, psSolid, btDefault},
     {10, 226, 155, 21},
     "ホームページ",

@@ -128,7 +128,7 @@ protected:
         RECT label;
         Pixels expected = ExpectedPanel(version, shown.width, shown.height, label);
         RECT other;
-        Pixels wrong = ExpectedPanel("Version 1.00", shown.width, shown.height, other);
+        Pixels wrong = ExpectedPanel("Version " JVCC_VERSION, shown.width, shown.height, other);
         UnionRect(&label, &label, &other);
         EXPECT_GT(Match(shown, expected, label), 0.99) << "the label does not read " << version;
         EXPECT_LT(Match(shown, wrong, label), 0.97);
@@ -163,7 +163,7 @@ TEST_F(AboutDialog, OpensAFreshDialogEachTimeWithTheVersion) {
         else EXPECT_NEAR((bounds.top + bounds.bottom) / 2, (owner.top + owner.bottom) / 2, 1);
         EXPECT_NE(FindChildWithText(dialog, "ホームページ"), nullptr);
         EXPECT_NE(FindChildWithText(dialog, "OK"), nullptr);
-        ExpectVersionShown(dialog, "Ver.1.00");
+        ExpectVersionShown(dialog, "Ver." JVCC_VERSION);
         if (byEnter) PressEnter(dialog);
         else ClickButton(dialog, "OK");
         ASSERT_TRUE(WaitUntilGone(dialog));
@@ -261,7 +261,7 @@ TEST_F(AboutDialog, AScreenReaderReadsTheVersionAndTheCredit) {
     CoInitialize(nullptr);
     const std::string text = WideToAnsi(AccessibleName(panel));
     CoUninitialize();
-    EXPECT_NE(text.find("Ver.1.00"), std::string::npos) << text;
+    EXPECT_NE(text.find("Ver." JVCC_VERSION), std::string::npos) << text;
     EXPECT_NE(text.find("(C) 2026 JVCacheClean"), std::string::npos) << text;
     ClickButton(dialog, "OK");
     ASSERT_TRUE(WaitUntilGone(dialog));

@@ -47,11 +47,11 @@ TEST(Startup, ReleasesTheProbeBeforeHostingItsOwnInstance) {
         "release 1",
         "create 2",
         "load 00 07 00 00 D8 13 00 00 D8 13 00 00",
-        "JVInit JC260101/JC260102/CacheClean/Ver.1.00",
+        "JVInit JC260101/JC260102/CacheClean/Ver." JVCC_VERSION,
         "release 2",
     };
     EXPECT_EQ(ReadLines(log), expected);
-    EXPECT_EQ(std::string("JC260101/JC260102/CacheClean/Ver.1.00").size(), 37u);
+    EXPECT_EQ(std::string("JC260101/JC260102/CacheClean/Ver." JVCC_VERSION).size(), 37u);
 }
 
 }  // namespace
