@@ -80,6 +80,28 @@ void SortNames(std::vector<std::string>& names, const std::function<void()>& tic
     names.swap(sorted);
 }
 
+// Which entries a list of a file type shows, by their attributes: any not always excluded
+// (unless asked for) when it takes normal files, else only those with an attribute it asks.
+class Admission {
+public:
+    explicit Admission(TFileType fileType) : all_((fileType & FileTypeOf(ftNormal)) != 0) {
+        for (int attr = ftReadOnly; attr <= ftArchive; ++attr)
+            if (fileType & FileTypeOf(static_cast<TFileAttr>(attr))) asked_ |= kAttributeBits[attr];
+        excluded_ = kExcludedAlways & ~asked_;
+    }
+    bool operator()(DWORD attributes) const { return !(attributes & excluded_) && (all_ || (attributes & asked_)); }
+
+private:
+    bool all_;
+    DWORD asked_ = 0;
+    DWORD excluded_ = 0;
+};
+
+// A name as the list holds it: a folder's in brackets.
+std::string Listed(const std::string& name, DWORD attributes) {
+    return attributes & FILE_ATTRIBUTE_DIRECTORY ? "[" + name + "]" : name;
+}
+
 }  // namespace
 
 FolderFileList::FolderFileList() : folder_(CurrentDirectory()) {}
@@ -148,18 +170,9 @@ void FolderFileList::SetFileType(TFileType fileType) {
     ReadNames();
 }
 
-DWORD FolderFileList::AttributeWord() const {
-    DWORD attributeWord = 0;
-    for (int attr = ftReadOnly; attr <= ftArchive; ++attr)
-        if (fileType_ & FileTypeOf(static_cast<TFileAttr>(attr))) attributeWord |= kAttributeBits[attr];
-    return attributeWord;
-}
-
 void FolderFileList::ReadNames() {
     if (!listExists_) return;
-    const DWORD attributeWord = AttributeWord();
-    const DWORD exclusion = kExcludedAlways & ~attributeWord;
-    const bool admitAll = (fileType_ & FileTypeOf(ftNormal)) != 0;
+    const Admission admits(fileType_);
 
     Enter(folder_);
     names_.clear();
@@ -174,13 +187,9 @@ void FolderFileList::ReadNames() {
         HANDLE search = FindFirstFileA(pattern.c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) continue;
         do {
-            if (found.dwFileAttributes & exclusion) continue;
-            if (!admitAll && !(found.dwFileAttributes & attributeWord)) continue;
+            if (!admits(found.dwFileAttributes)) continue;
             try {
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    read.push_back("[" + std::string(found.cFileName) + "]");
-                else
-                    read.push_back(found.cFileName);
+                read.push_back(Listed(found.cFileName, found.dwFileAttributes));
             } catch (const std::bad_alloc&) {
                 full = true;
                 break;
@@ -196,9 +205,7 @@ void FolderFileList::ReadNames() {
 
 bool FolderFileList::ReadOpenedFolder(const std::string& path, const OpenedFolder& folder,
                                       const std::function<void()>& tick) {
-    const DWORD attributeWord = AttributeWord();
-    const DWORD exclusion = kExcludedAlways & ~attributeWord;
-    const bool admitAll = (fileType_ & FileTypeOf(ftNormal)) != 0;
+    const Admission admits(fileType_);
     listExists_ = true;
     // As entering it would have recorded it: full, with doubled separators made one.
     char fullPath[MAX_PATH * 2];
@@ -214,15 +221,14 @@ bool FolderFileList::ReadOpenedFolder(const std::string& path, const OpenedFolde
     bool full = false;
     const bool complete = folder.ForEachEntry([&](const std::wstring& name, DWORD attributes) {
         if (tick) tick();
-        if (full || (attributes & exclusion) || (!admitAll && !(attributes & attributeWord))) return;
+        if (full || !admits(attributes)) return;
         // As a search in the code page reports it: best fit, at most MAX_PATH - 1 bytes.
-        std::string text = WideToAnsi(name);
+        const std::string text = WideToAnsi(name);
         if (text.empty() || text.size() >= MAX_PATH) return;
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY) text = "[" + text + "]";
         for (const std::wstring& pattern : patterns) {
             if (pattern != L"*" && pattern != L"*.*" && !PathMatchSpecW(name.c_str(), pattern.c_str())) continue;
             try {
-                read.push_back(text);
+                read.push_back(Listed(text, attributes));
             } catch (const std::bad_alloc&) {
                 full = true;
                 return;

@@ -64,7 +64,6 @@ public:
 
 private:
     void EnsureList();
-    DWORD AttributeWord() const;
     void ChangeFolder(const std::string& newFolder);
 
     std::string folder_;

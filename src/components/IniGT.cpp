@@ -6,11 +6,11 @@
 
 namespace {
 
-std::string WindowsDirectory() {
-    std::vector<char> buffer(150);
+std::wstring WindowsDirectory() {
+    std::vector<wchar_t> buffer(150);
     for (;;) {
-        UINT length = GetWindowsDirectoryA(buffer.data(), static_cast<UINT>(buffer.size()));
-        if (length < buffer.size()) return std::string(buffer.data(), length);
+        UINT length = GetWindowsDirectoryW(buffer.data(), static_cast<UINT>(buffer.size()));
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
         buffer.resize(length + 1);
     }
 }
@@ -69,32 +69,35 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         throw ESettingsError(Path() + " に書き込めません");
 }
 
+std::string TIniGT::FileName() const {
+    return WideToAnsi(fileName_);
+}
+
 void TIniGT::SetDefaultDir(TIniGTDefaultDir defaultDir) {
     defaultDir_ = defaultDir;
-    SetFileName(fileName_);
+    Resolve();
 }
 
 void TIniGT::SetFileName(const std::string& fileName) {
-    fileName_ = fileName;
-    file_.reset();
-    // Beside the executable, by its exact folder; elsewhere as the rules below resolve it.
-    const bool besideExecutable = defaultDir_ == ddApplication && LastDelimiter(fileName, "\\:") == std::string::npos;
-    file_.reset(new TIniFile(besideExecutable ? ExecutableFolderWithSeparator() + AnsiToWide(fileName)
-                                              : AnsiToWide(ResolveIniPath(fileName, defaultDir_, "",
-                                                                          defaultDir_ == ddWindows ? WindowsDirectory()
-                                                                                                   : ""))));
+    fileName_ = AnsiToWide(fileName);
+    Resolve();
+}
+
+void TIniGT::Resolve() {
+    file_.reset(new TIniFile(ResolveIniPath(fileName_, defaultDir_,
+                                            defaultDir_ == ddApplication ? ExecutableFolderWithSeparator() : L"",
+                                            defaultDir_ == ddWindows ? WindowsDirectory() : L"")));
 }
 
 void TIniGT::Loaded() {
     if (!fileName_.empty()) return;
-    SetFileName(ChangeFileExt(ExtractFileName(ExecutablePath()), ".ini"));
-    // The executable's own name too may hold characters the code page cannot.
-    if (defaultDir_ == ddApplication) {
-        std::wstring path = ExecutablePathW();
-        auto dot = path.find_last_of(L".\\");
-        if (dot != std::wstring::npos && path[dot] == L'.') path.erase(dot);
-        file_.reset(new TIniFile(path + L".ini"));
-    }
+    // From the executable's exact name, which too may hold characters the code page cannot.
+    const std::wstring executable = ExecutablePathW();
+    fileName_ = executable.substr(executable.find_last_of(L"\\:") + 1);  // npos + 1 is 0
+    const auto dot = fileName_.rfind(L'.');
+    if (dot != std::wstring::npos) fileName_.erase(dot);
+    fileName_ += L".ini";
+    Resolve();
 }
 
 std::int32_t TIniGT::ReadInteger(const std::string& section, const std::string& key, std::int32_t fallback) const {
@@ -106,12 +109,12 @@ void TIniGT::WriteInteger(const std::string& section, const std::string& key, st
     file_->WriteString(section, key, std::to_string(value));
 }
 
-std::string ResolveIniPath(const std::string& fileName, TIniGTDefaultDir defaultDir,
-                           const std::string& executableFolder, const std::string& windowsDirectory) {
-    if (LastDelimiter(fileName, "\\:") != std::string::npos) return fileName;
+std::wstring ResolveIniPath(const std::wstring& fileName, TIniGTDefaultDir defaultDir,
+                            const std::wstring& executableFolder, const std::wstring& windowsDirectory) {
+    if (fileName.find_last_of(L"\\:") != std::wstring::npos) return fileName;
     switch (defaultDir) {
     case ddApplication: return executableFolder + fileName;
-    case ddWindows: return windowsDirectory + "\\" + fileName;
+    case ddWindows: return windowsDirectory + L"\\" + fileName;
     case ddNone: break;
     }
     return fileName;

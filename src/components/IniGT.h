@@ -35,7 +35,7 @@ class TIniGT {
 public:
     TIniGTDefaultDir DefaultDir() const { return defaultDir_; }
     void SetDefaultDir(TIniGTDefaultDir defaultDir);
-    const std::string& FileName() const { return fileName_; }
+    std::string FileName() const;
     void SetFileName(const std::string& fileName);
 
     // After the window's stored properties are applied: with no file name, the file is
@@ -49,15 +49,17 @@ public:
     void WriteInteger(const std::string& section, const std::string& key, std::int32_t value) const;
 
 private:
+    void Resolve();
+
     TIniGTDefaultDir defaultDir_ = ddApplication;
-    std::string fileName_;
+    std::wstring fileName_;  // exact: the executable's own name may lie outside the code page
     std::unique_ptr<TIniFile> file_;
 };
 
 // Where a file name lies: as given when it has a folder part, else in the executable's
 // folder (which ends with "\"), in the Windows directory, or as given.
-std::string ResolveIniPath(const std::string& fileName, TIniGTDefaultDir defaultDir,
-                           const std::string& executableFolder, const std::string& windowsDirectory);
+std::wstring ResolveIniPath(const std::wstring& fileName, TIniGTDefaultDir defaultDir,
+                            const std::wstring& executableFolder, const std::wstring& windowsDirectory);
 
 // An INI value as an integer: "0x"/"0X" before more text means hexadecimal, as "$" does;
 // leading spaces and one sign are allowed. Empty, invalid or out-of-range text gives fallback.

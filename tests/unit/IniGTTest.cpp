@@ -60,7 +60,9 @@ TEST(IniGT, ResolvesTheFileForEachDefaultDir) {
         {"\x95\x5C.ini", ddApplication, "C:\\Tools\\\x95\x5C.ini"},  // 表: no folder part
     };
     for (const auto& c : cases)
-        EXPECT_EQ(ResolveIniPath(c.name, c.defaultDir, "C:\\Tools\\", "C:\\windows"), c.expected) << c.name;
+        EXPECT_EQ(WideToAnsi(ResolveIniPath(AnsiToWide(c.name), c.defaultDir, L"C:\\Tools\\", L"C:\\windows")),
+                  c.expected)
+            << c.name;
 }
 
 TEST(IniGT, DerivesItsFileFromTheExecutable) {
