@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "IJVLink.h"
+#include "StandInProbe.h"
 
 class JVLinkStandIn final : public IJVLink, public IOleObject, public IPersistStreamInit {
 public:
@@ -118,4 +119,5 @@ private:
     IOleAdviseHolder* m_adviseHolder = nullptr;
     SIZEL m_extent = {2540, 2540};  // 1 inch in HIMETRIC until the host sets one
     std::vector<BYTE> m_state;      // persisted bytes, handed back by Save
+    StandInProbe m_probe;
 };

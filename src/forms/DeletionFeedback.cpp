@@ -39,11 +39,19 @@ void DeletionFeedback::Finish() {
     if (finished_) return;
     finished_ = true;
     if (taskbar_) taskbar_->SetProgressState(window_, TBPF_NOPROGRESS);
+    // By the ranges of the mouse's and the keyboard's messages: a peek with PM_QS_INPUT
+    // stops at the first message that another program sends meanwhile (from then on it
+    // looks at sent messages only), and the rest of the input would reach the report.
+    const UINT inputRanges[][2] = {
+        {WM_NCMOUSEMOVE, WM_NCXBUTTONDBLCLK}, {WM_KEYFIRST, WM_KEYLAST}, {WM_MOUSEFIRST, WM_MOUSELAST}};
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_INPUT)) {
-        if (((message.message == WM_NCLBUTTONDOWN || message.message == WM_NCLBUTTONUP) && message.wParam == HTCLOSE) ||
-            (message.message == WM_SYSKEYDOWN && message.wParam == VK_F4))
-            closeAskedFor_ = true;
+    for (const auto& range : inputRanges) {
+        while (PeekMessageA(&message, nullptr, range[0], range[1], PM_REMOVE)) {
+            if (((message.message == WM_NCLBUTTONDOWN || message.message == WM_NCLBUTTONUP) &&
+                 message.wParam == HTCLOSE) ||
+                (message.message == WM_SYSKEYDOWN && message.wParam == VK_F4))
+                closeAskedFor_ = true;
+        }
     }
     SetCursor(previousCursor_);
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
 #include <vector>
 #include "AppDriver.h"
 #include "base/Image.h"
@@ -101,6 +102,38 @@ double Match(const Pixels& shown, const Pixels& expected, const RECT& area) {
     return all ? static_cast<double>(same) / all : 0.0;
 }
 
+// Gives a registry value a DWORD for as long as it lives, then puts back what was there
+// before, or nothing, also when the test fails on the way.
+class RegistryValueFor {
+public:
+    RegistryValueFor(HKEY root, const char* key, const char* name, DWORD value) : name_(name) {
+        if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key_, nullptr) !=
+            ERROR_SUCCESS)
+            throw std::runtime_error(std::string("cannot open ") + key);
+        DWORD size = 0;
+        existed_ = RegQueryValueExA(key_, name, nullptr, &type_, nullptr, &size) == ERROR_SUCCESS;
+        previous_.resize(size);
+        if (existed_) RegQueryValueExA(key_, name, nullptr, &type_, previous_.data(), &size);
+        RegSetValueExA(key_, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
+    }
+    ~RegistryValueFor() {
+        if (existed_)
+            RegSetValueExA(key_, name_.c_str(), 0, type_, previous_.data(), static_cast<DWORD>(previous_.size()));
+        else
+            RegDeleteValueA(key_, name_.c_str());
+        RegCloseKey(key_);
+    }
+    RegistryValueFor(const RegistryValueFor&) = delete;
+    RegistryValueFor& operator=(const RegistryValueFor&) = delete;
+
+private:
+    HKEY key_ = nullptr;
+    std::string name_;
+    bool existed_ = false;
+    DWORD type_ = REG_NONE;
+    std::vector<BYTE> previous_;
+};
+
 class AboutDialog : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -123,14 +156,16 @@ protected:
         for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
             if (ClassName(child) == "TPanel") panel = child;
         ASSERT_NE(panel, nullptr);
-        Sleep(300);  // let it paint
-        Pixels shown = Capture(panel);
-        RECT label;
-        Pixels expected = ExpectedPanel(version, shown.width, shown.height, label);
-        RECT other;
-        Pixels wrong = ExpectedPanel("Version " JVCC_VERSION, shown.width, shown.height, other);
+        RECT client;
+        GetClientRect(panel, &client);
+        RECT label, other;
+        const Pixels expected = ExpectedPanel(version, client.right, client.bottom, label);
+        const Pixels wrong = ExpectedPanel("Version " JVCC_VERSION, client.right, client.bottom, other);
         UnionRect(&label, &label, &other);
-        EXPECT_GT(Match(shown, expected, label), 0.99) << "the label does not read " << version;
+        // Until it has painted, the screen shows whatever was there before.
+        Pixels shown;
+        EXPECT_TRUE(Eventually([&] { return Match(shown = Capture(panel), expected, label) > 0.99; }))
+            << "the label does not read " << version;
         EXPECT_LT(Match(shown, wrong, label), 0.97);
     }
     void PressEnter(HWND dialog) {
@@ -233,18 +268,16 @@ TEST_F(AboutDialog, TheDefaultFrameFollowsTheFocus) {
     ASSERT_NE(dialog, nullptr);
     HWND ok = FindChildWithText(dialog, "OK");
     ASSERT_NE(ok, nullptr);
-    auto corner = [ok] {
-        Sleep(300);  // let it paint
-        return Capture(ok).At(0, 0);
-    };
-    EXPECT_EQ(corner(), 0u) << "OK is the default at first";
+    // Until it has painted, the screen shows the frame as it was.
+    auto showsFrame = [ok](bool framed) { return Eventually([&] { return (Capture(ok).At(0, 0) == 0u) == framed; }); };
+    EXPECT_TRUE(showsFrame(true)) << "OK is the default at first";
     for (bool backToOk : {false, true}) {
         GUITHREADINFO info{};
         info.cbSize = sizeof info;
         GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
         PostMessageA(info.hwndFocus, WM_KEYDOWN, VK_TAB, 0x000F0001);
-        if (backToOk) EXPECT_EQ(corner(), 0u) << "the default came back to OK";
-        else EXPECT_NE(corner(), 0u) << "OK kept the default frame while the home page button had the focus";
+        EXPECT_TRUE(showsFrame(backToOk)) << (backToOk ? "the default did not come back to OK"
+                                                       : "OK kept the default frame while the home page button had the focus");
     }
     ClickButton(dialog, "OK");
     ASSERT_TRUE(WaitUntilGone(dialog));
@@ -273,16 +306,11 @@ TEST_F(AboutDialog, AScreenReaderReadsTheVersionAndTheCredit) {
 TEST_F(AboutDialog, ScalesWithTheScreensDpi) {
     PostMessageA(main_, WM_CLOSE, 0, 0);
     ASSERT_EQ(app_->WaitForExit(), 0u);
-    HKEY desktop = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                              &desktop, nullptr),
-              ERROR_SUCCESS);
-    const DWORD dpi = 192;
-    RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
-    app_.reset(new AppProcess(Environment{}));
-    main_ = app_->WaitForMainWindow();
-    RegDeleteValueA(desktop, "LogPixels");
-    RegCloseKey(desktop);
+    {
+        const RegistryValueFor doubled(HKEY_CURRENT_USER, "Control Panel\\Desktop", "LogPixels", 192);
+        app_.reset(new AppProcess(Environment{}));
+        main_ = app_->WaitForMainWindow();
+    }
     ASSERT_NE(main_, nullptr);
     HWND dialog = Open();
     ASSERT_NE(dialog, nullptr);

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <stdexcept>
 #include "base/AnsiPath.h"
+#include "StandInProbe.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ struct WindowQuery {
     DWORD processId;
     std::string className;
     std::string caption;
+    bool shownOnly;
     HWND found;
 };
 
@@ -58,7 +60,7 @@ BOOL CALLBACK MatchProcessWindow(HWND window, LPARAM parameter) {
     auto* query = reinterpret_cast<WindowQuery*>(parameter);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != query->processId || !IsWindowVisible(window)) return TRUE;
+    if (owner != query->processId || (query->shownOnly && !IsWindowVisible(window))) return TRUE;
     if (ClassName(window) != query->className) return TRUE;
     if (!query->caption.empty() && WindowText(window) != query->caption) return TRUE;
     query->found = window;
@@ -76,6 +78,20 @@ BOOL CALLBACK MatchChildText(HWND child, LPARAM parameter) {
     query->found = child;
     return FALSE;
 }
+
+// Every test that closes the main window leaves its position in the INI file beside the
+// program: each test starts without one and leaves none, whatever ran before it.
+class FreshSettings : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override { Remove(); }
+    void OnTestEnd(const ::testing::TestInfo&) override { Remove(); }
+    static void Remove() {
+        const std::string ini = BinaryFolder() + "\\JVCacheClean.ini";
+        SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(ini.c_str());
+        RemoveDirectoryA(ini.c_str());  // a test puts a folder in its place
+    }
+};
+const bool kFreshSettings = (::testing::UnitTest::GetInstance()->listeners().Append(new FreshSettings), true);
 
 }  // namespace
 
@@ -126,8 +142,9 @@ AppProcess::~AppProcess() {
     CloseHandle(process_.hProcess);
 }
 
-HWND AppProcess::FindWindowOfClass(const std::string& className, const std::string& caption) const {
-    WindowQuery query{process_.dwProcessId, className, caption, nullptr};
+HWND AppProcess::FindWindowOfClass(const std::string& className, const std::string& caption,
+                                   bool shownOnly) const {
+    WindowQuery query{process_.dwProcessId, className, caption, shownOnly, nullptr};
     EnumWindows(MatchProcessWindow, reinterpret_cast<LPARAM>(&query));
     return query.found;
 }
@@ -141,6 +158,38 @@ HWND AppProcess::WaitForWindow(const std::string& className, const std::string& 
             return nullptr;
         Sleep(20);
     }
+}
+
+bool AppProcess::WaitUntilHandled(DWORD timeoutMs) const {
+    HWND probe = nullptr;
+    do {
+        probe = FindWindowExA(HWND_MESSAGE, probe, kProbeClass, nullptr);
+        DWORD owner = 0;
+        GetWindowThreadProcessId(probe, &owner);
+        if (owner == process_.dwProcessId) break;
+    } while (probe);
+    if (!probe) return false;
+    // Twice: what the first round's messages posted in turn is handled before the second.
+    static LPARAM cookie = 0;
+    for (int round = 0; round < 2; ++round) {
+        const LPARAM mark = ++cookie;
+        if (!PostMessageA(probe, kProbeMark, 0, mark)) return false;
+        if (!Eventually(
+                [&] {
+                    DWORD_PTR kept = 0;
+                    return SendMessageTimeoutA(probe, kProbeRead, 0, 0, SMTO_NORMAL, 5000, &kept) &&
+                           static_cast<LPARAM>(kept) == mark;
+                },
+                timeoutMs))
+            return false;
+    }
+    return true;
+}
+
+std::string AppProcess::DialogAfterInput() const {
+    if (!WaitUntilHandled()) return "<busy>";
+    HWND dialog = FindWindowOfClass("#32770", "", false);
+    return dialog ? "<" + WindowText(dialog) + ">" : std::string();
 }
 
 void AppProcess::ChooseMenu(HWND mainWindow, char menuLetter, char itemLetter) const {
@@ -210,6 +259,35 @@ void ClickButton(HWND dialog, const std::string& caption) {
     HWND button = FindChildWithText(dialog, caption);
     ASSERT_NE(button, nullptr) << "no button " << caption;
     PostMessageA(button, BM_CLICK, 0, 0);
+}
+
+void ClickWithRealInput(HWND window) {
+    RECT bounds;
+    GetWindowRect(window, &bounds);
+    SetCursorPos((bounds.left + bounds.right) / 2, (bounds.top + bounds.bottom) / 2);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, click, sizeof(INPUT));
+}
+
+void PressKeysWithRealInput(std::initializer_list<WORD> keys) {
+    std::vector<INPUT> strokes;
+    for (WORD key : keys) {
+        INPUT down{};
+        down.type = INPUT_KEYBOARD;
+        down.ki.wVk = key;
+        strokes.push_back(down);
+    }
+    for (auto key = keys.end(); key != keys.begin();) {
+        INPUT up{};
+        up.type = INPUT_KEYBOARD;
+        up.ki.wVk = *--key;
+        up.ki.dwFlags = KEYEVENTF_KEYUP;
+        strokes.push_back(up);
+    }
+    SendInput(static_cast<UINT>(strokes.size()), strokes.data(), sizeof(INPUT));
 }
 
 bool WaitUntilGone(HWND window, DWORD timeoutMs) {

@@ -6,6 +6,7 @@
 #include <map>
 #include <oleacc.h>
 #include "AppDriver.h"
+#include "base/Application.h"
 
 namespace {
 
@@ -97,9 +98,7 @@ protected:
         std::string text = DialogMessage(error);
         ClickButton(error, "OK");
         WaitUntilGone(error);
-        Sleep(300);
-        if (app_->FindWindowOfClass("#32770")) text += "<and another dialog>";
-        return text;
+        return text + app_->DialogAfterInput();  // no further dialog
     }
 
     TempFolder root_;
@@ -124,8 +123,7 @@ TEST_F(Deletion, AnsweringNoDeletesNothing) {
         if (byEscape) PostMessageA(FindChildWithText(question, "はい(&Y)"), WM_KEYDOWN, VK_ESCAPE, 0x00010001);
         else ClickButton(question, "いいえ(&N)");
         ASSERT_TRUE(WaitUntilGone(question));
-        Sleep(300);
-        EXPECT_EQ(app_->FindWindowOfClass("#32770"), nullptr) << "nothing is reported";
+        EXPECT_EQ(app_->DialogAfterInput(), "") << "nothing is reported";
     }
     EXPECT_EQ(Snapshot(root_.Path()), before);
     CloseAndExpectExitZero();
@@ -230,8 +228,7 @@ TEST_F(Deletion, UnusableSavePathsAreRefusedBeforeAnything) {
         EXPECT_NE(DialogMessage(refusal).find(c.saying), std::string::npos) << DialogMessage(refusal);
         ClickButton(refusal, "OK");
         ASSERT_TRUE(WaitUntilGone(refusal));
-        Sleep(300);
-        EXPECT_EQ(app_->FindWindowOfClass("#32770"), nullptr) << "nothing is asked";
+        EXPECT_EQ(app_->DialogAfterInput(), "") << "nothing is asked";
         CloseAndExpectExitZero();
     }
     EXPECT_EQ(Snapshot(data_).at("d.dat"), "must stay");
@@ -250,8 +247,7 @@ TEST_F(Deletion, AFailingSavePathIsShownByTheErrorDisplay) {
     EXPECT_EQ(DialogMessage(error), "保存パスを読めません");
     ClickButton(error, "OK");
     ASSERT_TRUE(WaitUntilGone(error));
-    Sleep(300);
-    EXPECT_EQ(app_->FindWindowOfClass("#32770"), nullptr);
+    EXPECT_EQ(app_->DialogAfterInput(), "");
     EXPECT_TRUE(Exists(data_ + "\\d.dat"));
     CloseAndExpectExitZero();
 }
@@ -295,7 +291,7 @@ TEST_F(Deletion, LookAlikeNamesNeverDeleteTheirHiddenOrSystemTwins) {
 // A Data folder that is a link to the save path itself (or above it) would empty the
 // user's own files beside it: the run stops with an error before deleting anything.
 TEST_F(Deletion, ADataFolderLinkedToTheSavePathDeletesNothing) {
-    if (!MakeUnixSymlink(save_, data_)) GTEST_SKIP() << "no Unix symbolic links here";
+    ASSERT_TRUE(MakeUnixSymlink(save_, data_));
     MakeFolder(cache_);
     WriteTextFile(cache_ + "\\c.dat", "stays: the run ends at Data");
     auto before = Snapshot(save_);
@@ -309,8 +305,7 @@ TEST_F(Deletion, ADataFolderLinkedToTheSavePathDeletesNothing) {
     EXPECT_NE(DialogMessage(error).find("保存パスそのもの"), std::string::npos) << DialogMessage(error);
     ClickButton(error, "OK");
     ASSERT_TRUE(WaitUntilGone(error));
-    Sleep(300);
-    EXPECT_EQ(app_->FindWindowOfClass("#32770"), nullptr) << "no report follows an error";
+    EXPECT_EQ(app_->DialogAfterInput(), "") << "no report follows an error";
     EXPECT_EQ(Snapshot(save_), before);
     CloseAndExpectExitZero();
     RemoveUnixLink(data_);
@@ -322,7 +317,7 @@ TEST_F(Deletion, FilesThatStayAreNotCounted) {
     for (const char* name : {"stays1.dat", "stays2.dat", "goes.dat"}) WriteTextFile(data_ + "\\" + name, name);
     const std::string unixData = UnixPath(data_);
     if (unixData.empty() || !RunUnixShell("chattr +i '" + unixData + "/stays1.dat' '" + unixData + "/stays2.dat'"))
-        GTEST_SKIP() << "no immutable files here";
+        GTEST_SKIP() << "no immutable files: chattr +i was refused on " << unixData;
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     ClickDelete();
     std::string report = ConfirmAndReadReport();
@@ -339,7 +334,7 @@ TEST_F(Deletion, FilesThatStayAreNotCounted) {
 TEST_F(Deletion, AUncShareNamedWithA5CTrailByteListsAndDeletes) {
     char prefix[MAX_PATH];
     DWORD length = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
-    if (length == 0 || length >= sizeof prefix) GTEST_SKIP() << "not under Wine";
+    if (length == 0 || length >= sizeof prefix) GTEST_SKIP() << "not under Wine: shares are made in its prefix";
     const std::string share = "\x83\x5C\x83\x74\x83\x67";  // ソフト
     const std::string unixServer = std::string(prefix) + "/dosdevices/unc/jvcctest";
     ASSERT_TRUE(RunUnixShell("mkdir -p '" + unixServer + "' && ln -sfn '" + UnixPath(root_.Path()) + "' '" +
@@ -387,9 +382,11 @@ TEST_F(Deletion, AVeryLongErrorDescriptionStaysOnTheScreen) {
     CloseAndExpectExitZero();
 }
 
-// Tens of thousands of files take many seconds: the window answers the system throughout,
-// and a close that arrives meanwhile waits for the report.
-TEST_F(Deletion, ALongDeletionKeepsAnsweringAndClosesOnlyAfterTheReport) {
+// Tens of thousands of files take many seconds. The window answers the system throughout,
+// never silent for the 5 s after which Windows calls it 「応答なし」 (the benchmark reports the
+// real figure). What the user clicks and types meanwhile is dropped: a key cannot dismiss
+// the report unseen, and a close (Alt+F4) waits until the report has been read.
+TEST_F(Deletion, ALongDeletionKeepsAnsweringDropsInputAndClosesOnlyAfterTheReport) {
     const int dataFiles = 30000, cacheFiles = 10000;
     MakeFolder(data_);
     MakeFolder(cache_);
@@ -397,28 +394,35 @@ TEST_F(Deletion, ALongDeletionKeepsAnsweringAndClosesOnlyAfterTheReport) {
     ASSERT_TRUE(FillFromUnix(cache_, "c", cacheFiles));
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     ASSERT_NO_FATAL_FAILURE(ClickDeleteAndAnswerYes());
+    // The walk goes from the last name to the first.
+    const std::string last = data_ + "\\d" + std::to_string(dataFiles) + ".jvd";
+    ASSERT_TRUE(Eventually([&] { return !Exists(last); }, 60000)) << "the deletion did not start";
+    ASSERT_EQ(GetForegroundWindow(), main_) << "the keys would go elsewhere";
+    ClickWithRealInput(FindChildWithText(main_, kButton));
+    PressKeysWithRealInput({VK_MENU, VK_F4});
 
-    int answered = 0;
-    DWORD slowest = 0;
-    while (!app_->FindWindowOfClass("#32770", "情報")) {
-        DWORD start = GetTickCount();
+    // Pinged until the report shows, which it does at once after the last file has gone.
+    const std::string first = cache_ + "\\c00001.jvd";
+    for (DWORD walked = 0; !app_->FindWindowOfClass("#32770", "情報");) {
+        if (!walked && !Exists(first)) walked = GetTickCount();
+        ASSERT_TRUE(!walked || GetTickCount() - walked < 20000)
+            << "no report: the input given during the deletion dismissed it unseen";
+        const DWORD start = GetTickCount();
         DWORD_PTR result = 0;
-        LRESULT ok = SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result);
-        DWORD took = GetTickCount() - start;
+        const LRESULT answered = SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 4000, &result);
         if (app_->FindWindowOfClass("#32770", "情報")) break;
-        EXPECT_NE(ok, 0) << "no answer after " << took << " ms";
-        slowest = std::max(slowest, took);
-        if (++answered == 3) PostMessageA(main_, WM_SYSCOMMAND, SC_CLOSE, 0);  // as the close box sends it
-        Sleep(200);
+        ASSERT_NE(answered, 0) << "silent for " << GetTickCount() - start << " ms";
+        Sleep(100);
     }
-    EXPECT_GE(answered, 5) << "the deletion ended too soon to tell";
-    EXPECT_LT(slowest, 1000u);
     HWND report = app_->WaitForDialog("情報");
     ASSERT_NE(report, nullptr);
     EXPECT_EQ(DialogMessage(report), Report(dataFiles, cacheFiles));
-    EXPECT_EQ(app_->WaitForExit(300), static_cast<DWORD>(STILL_ACTIVE)) << "closed before the report was read";
+    ASSERT_TRUE(app_->WaitUntilHandled());
+    EXPECT_TRUE(IsWindowVisible(report)) << "input given during the deletion dismissed the report";
+    ASSERT_EQ(app_->WaitForExit(0), static_cast<DWORD>(STILL_ACTIVE)) << "closed before the report was read";
     ClickButton(report, "OK");
-    EXPECT_EQ(app_->WaitForExit(), 0u) << "the close that waited is carried out";
+    EXPECT_EQ(app_->WaitForExit(), 0u) << "the close that waited was not carried out: "
+                                       << app_->DialogAfterInput();
     EXPECT_TRUE(Snapshot(data_).empty());
     EXPECT_TRUE(Snapshot(cache_).empty());
 }
@@ -445,7 +449,7 @@ TEST_F(Deletion, AUncSavePathThatCannotBeReachedDeletesNothing) {
 TEST_F(Deletion, ACacheLinkedToTheSavePathDeletesNothingInDataEither) {
     MakeFolder(data_);
     for (const char* name : {"1.dat", "2.dat"}) WriteTextFile(data_ + "\\" + name, name);
-    if (!MakeUnixSymlink(save_, cache_)) GTEST_SKIP() << "no Unix symbolic links here";
+    ASSERT_TRUE(MakeUnixSymlink(save_, cache_));
     auto before = Snapshot(data_);
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     const std::wstring folder = app_->CurrentFolder();
@@ -555,22 +559,23 @@ TEST_F(Deletion, TheDeleteButtonWorksByKeyboardAlone) {
         for (UINT key : keys) {
             ASSERT_EQ(FocusOf(main_), button);
             PressKey(button, key);
-            Sleep(100);
+            ASSERT_TRUE(app_->WaitUntilHandled());
         }
         HWND question = app_->WaitForDialog("確認", 5000);
         ASSERT_NE(question, nullptr) << "the keys did not press the button";
         PressKey(FocusOf(question), 'N', 'n');
         ASSERT_TRUE(WaitUntilGone(question, 5000));
-        Sleep(300);
-        EXPECT_EQ(app_->FindWindowOfClass("#32770"), nullptr) << "nothing is reported";
+        EXPECT_EQ(app_->DialogAfterInput(), "") << "nothing is reported";
     }
     EXPECT_EQ(Snapshot(root_.Path()), before);
     CloseAndExpectExitZero();
 }
 
-// A screen reader finds the delete button by its caption, and its default action presses it.
-// On Windows the system's button proxy, which the button hands out, carries that action out
-// by sending BM_CLICK; Wine's proxy answers E_NOTIMPL, so the test sends what it would.
+// A screen reader finds the delete button by its caption, reads it as a push button, and its
+// default action presses it. On Windows the system's button proxy carries the action out by
+// sending BM_CLICK. Wine's accessibility layer calls every control a "client" and has no
+// default action for it: under Wine only the name is shown; the role, the action and the
+// press are shown on Windows alone.
 TEST_F(Deletion, AScreenReaderCanNameAndPressTheDeleteButton) {
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     HWND button = FindChildWithText(main_, kButton);
@@ -581,13 +586,28 @@ TEST_F(Deletion, AScreenReaderCanNameAndPressTheDeleteButton) {
     VARIANT self;
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
-    if (accessible->accDoDefaultAction(self) != S_OK) PostMessageA(button, BM_CLICK, 0, 0);
+    BSTR action = nullptr;
+    accessible->get_accDefaultAction(self, &action);
+    const std::wstring actionName = action ? action : L"";
+    SysFreeString(action);
+    VARIANT role;
+    VariantInit(&role);
+    const HRESULT roleRead = accessible->get_accRole(self, &role);
+    const HRESULT pressed = accessible->accDoDefaultAction(self);
     accessible->Release();
     CoUninitialize();
-    HWND question = app_->WaitForDialog("確認", 5000);
-    ASSERT_NE(question, nullptr) << "the default action did not press the button";
-    ClickButton(question, "いいえ(&N)");
-    ASSERT_TRUE(WaitUntilGone(question));
+    if (!RunningUnderWine()) {
+        EXPECT_EQ(roleRead, S_OK);
+        EXPECT_EQ(role.vt == VT_I4 ? role.lVal : 0, ROLE_SYSTEM_PUSHBUTTON);
+        EXPECT_FALSE(actionName.empty()) << "the default action has no name";
+        EXPECT_EQ(pressed, S_OK);
+    }
+    if (pressed == S_OK) {
+        HWND question = app_->WaitForDialog("確認");
+        ASSERT_NE(question, nullptr) << "the default action did not press the button";
+        ClickButton(question, "いいえ(&N)");
+        ASSERT_TRUE(WaitUntilGone(question));
+    }
     CloseAndExpectExitZero();
 }
 

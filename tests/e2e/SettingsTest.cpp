@@ -4,16 +4,9 @@
 
 namespace {
 
-// The program's INI file lies beside it; each test starts without one and leaves none.
+// The program's INI file lies beside it; each test starts without one (see AppDriver).
 class WindowPosition : public ::testing::Test {
 protected:
-    void SetUp() override { Remove(); }
-    void TearDown() override { Remove(); }
-    void Remove() {
-        SetFileAttributesA(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(ini_.c_str());
-        RemoveDirectoryA(ini_.c_str());
-    }
     static POINT TopLeft(HWND window) {
         RECT bounds;
         GetWindowRect(window, &bounds);
@@ -146,7 +139,8 @@ TEST(Settings, LiveBesideTheProgramWhateverItsFolderIsNamed) {
         EXPECT_EQ(bounds.top, expected.y);
         SetWindowPos(main, nullptr, 123, 45, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         PostMessageA(main, WM_CLOSE, 0, 0);
-        EXPECT_EQ(app.WaitForExit(2000), 0u) << "closing reported an error";
+        const DWORD exitCode = app.WaitForExit();
+        EXPECT_EQ(exitCode, 0u) << "closing showed " << app.DialogAfterInput();
     }
     EXPECT_EQ(ReadWholeFile(own + L"\\JVCacheClean.ini"), "[locate]\r\ntop=45\r\nleft=123\r\n");
     EXPECT_TRUE(Snapshot(sibling).empty()) << "the sibling folder was touched";

@@ -175,10 +175,7 @@ bool RunUnixShell(const std::string& commandLine, unsigned long timeoutMs) {
 
 bool MakeUnixSymlink(const std::string& target, const std::string& link) {
     std::string from = UnixPath(target), to = UnixPath(link);
-    if (from.empty() || to.empty()) return false;
-    if (!RunUnixProgram("/bin/ln", "-s \"" + from + "\" \"" + to + "\"")) return false;
-    for (int i = 0; i < 50 && !Exists(link); ++i) Sleep(20);
-    return Exists(link);
+    return !from.empty() && !to.empty() && RunUnixShell("ln -s '" + from + "' '" + to + "'");
 }
 
 void RemoveUnixLink(const std::string& link) {
