@@ -1,13 +1,7 @@
 #include "base/OpenedFolder.h"
 
-#include <winternl.h>
 #include <cstring>
 #include <vector>
-
-extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE handle, HANDLE event, PIO_APC_ROUTINE routine, PVOID context,
-                                               PIO_STATUS_BLOCK io, PVOID buffer, ULONG length,
-                                               FILE_INFORMATION_CLASS informationClass, BOOLEAN single,
-                                               PUNICODE_STRING mask, BOOLEAN restart);
 
 namespace {
 
@@ -69,7 +63,7 @@ bool OpenedFolder::ForEachEntry(const std::function<void(const std::wstring&, DW
     std::vector<ULONGLONG> buffer(64 * 1024 / sizeof(ULONGLONG));
     for (bool first = true;; first = false) {
         IO_STATUS_BLOCK io{};
-        NTSTATUS status = NtQueryDirectoryFile(handle_.Get(), nullptr, nullptr, nullptr, &io, buffer.data(),
+        NTSTATUS status = query_(handle_.Get(), nullptr, nullptr, nullptr, &io, buffer.data(),
                                                static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
                                                FileFullDirectoryInformation, FALSE, first ? &mask : nullptr,
                                                first ? TRUE : FALSE);

@@ -3,6 +3,7 @@
 // that handle and never by the folder's path, so a link or junction that another program
 // puts at the path afterwards redirects nothing.
 #include <windows.h>
+#include <winternl.h>
 #include <functional>
 #include <string>
 #include "base/FileHandle.h"
@@ -33,6 +34,14 @@ using FileInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS,
 // classic GetFileInformationByHandle (FAT32, exFAT and older systems).
 FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information = GetFileInformationByHandleEx);
 
+extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE handle, HANDLE event, PIO_APC_ROUTINE routine, PVOID context,
+                                               PIO_STATUS_BLOCK io, PVOID buffer, ULONG length,
+                                               FILE_INFORMATION_CLASS informationClass, BOOLEAN single,
+                                               PUNICODE_STRING mask, BOOLEAN restart);
+
+// The system's NtQueryDirectoryFile, or a stand-in that fails as a file system may.
+using DirectoryQueryFunction = decltype(&NtQueryDirectoryFile);
+
 class OpenedFolder {
 public:
     // Opens path for listing; a link or junction at it is followed. False (with the
@@ -44,6 +53,8 @@ public:
     // Reads the folder from its start, calling found for each entry but "." and "..";
     // false when the read stopped before the end.
     bool ForEachEntry(const std::function<void(const std::wstring& name, DWORD attributes)>& found) const;
+    // Reads it with query rather than the system's (null: the system's).
+    void SetDirectoryQuery(DirectoryQueryFunction query) { query_ = query ? query : NtQueryDirectoryFile; }
 
     // Opens the entry name inside this folder (the name is never resolved as a path), as
     // itself and never as a directory. status is the system's NTSTATUS.
@@ -51,6 +62,7 @@ public:
 
 private:
     FileHandle handle_;
+    DirectoryQueryFunction query_ = NtQueryDirectoryFile;
 };
 
 // NTSTATUS values the deletion tells apart.

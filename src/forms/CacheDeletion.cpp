@@ -462,6 +462,7 @@ CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string
     for (int i = 0; i < 2; ++i) {
         if (!FolderFileList::FolderExists(folders[i])) continue;
         DWORD error = 0;
+        opened[i].SetDirectoryQuery(seams.directoryQuery);
         if (opened[i].Open(AnsiToWide(folders[i]), error)) continue;
         // Gone since it was looked at: as if it had not been there.
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) continue;

@@ -62,6 +62,9 @@ struct DeletionSeams {
     // A folder's final path; null for the system's. Over SMB it is only the client's view,
     // blind to a junction or link that the server follows.
     std::wstring (*finalPath)(HANDLE folder) = nullptr;
+    // Reads Data's and Cache's entries; null for the system's. A network file system may
+    // fail a read midway.
+    DirectoryQueryFunction directoryQuery = nullptr;
     // Called at each stage, with the folder's number (0 for Data, 1 for Cache).
     std::function<void(DeletionStage stage, int folder)> onStage;
 };

@@ -38,7 +38,8 @@ bool RunUnixProgram(const std::string& program, const std::string& arguments);
 // a marker last); false when it could not be run or did not succeed in time.
 bool RunUnixShell(const std::string& commandLine, unsigned long timeoutMs = 20000);
 
-// Makes a Unix symbolic link (as a user outside Wine would); false where that cannot be done.
+// Makes a Unix symbolic link (as a user outside Wine would) and waits until it is there;
+// false where that cannot be done (outside Wine) or did not happen in time.
 bool MakeUnixSymlink(const std::string& target, const std::string& link);
 // Removes such a link itself (Wine's own delete would reach its target).
 void RemoveUnixLink(const std::string& link);

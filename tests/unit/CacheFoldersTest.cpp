@@ -187,4 +187,98 @@ TEST_F(CacheFolders, AnErrorAfterDataWasEmptiedSaysWhatWentThere) {
     EXPECT_EQ(Snapshot(cache_).size(), 2u);
 }
 
+// Where the folders cannot be had, or turn out to be a drive root: the run stops before
+// anything is deleted, and the message names the folder and says so.
+std::wstring SystemFinalPath(HANDLE folder) {
+    wchar_t path[MAX_PATH * 2];
+    const DWORD length = GetFinalPathNameByHandleW(folder, path, MAX_PATH * 2, FILE_NAME_NORMALIZED);
+    const std::wstring final(path, length < MAX_PATH * 2 ? length : 0);
+    return final.compare(0, 4, L"\\\\?\\") == 0 ? final.substr(4) : final;
+}
+bool EndsWith(const std::wstring& path, const std::wstring& tail) {
+    return path.size() >= tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
+}
+std::wstring SavePathUnresolved(HANDLE folder) {
+    const std::wstring path = SystemFinalPath(folder);
+    return EndsWith(path, L"\\save") ? std::wstring() : path;
+}
+std::wstring DataUnresolved(HANDLE folder) {
+    const std::wstring path = SystemFinalPath(folder);
+    return EndsWith(path, L"\\Data") ? std::wstring() : path;
+}
+// Another volume's root, which is not above the save path (a junction to D:\ at Data).
+std::wstring DataAtAnotherDrivesRoot(HANDLE folder) {
+    const std::wstring path = SystemFinalPath(folder);
+    return EndsWith(path, L"\\Data") ? L"D:\\" : path;
+}
+
+TEST_F(CacheFolders, AFolderThatCannotBeResolvedOrIsADriveRootStopsTheRunFirst) {
+    Fill(data_, 2);
+    const struct {
+        std::wstring (*finalPath)(HANDLE);
+        std::string folder;
+        std::string saying;
+    } cases[] = {
+        {SavePathUnresolved, save_, "確認できなかった"},
+        {DataUnresolved, data_, "確認できなかった"},
+        {DataAtAnotherDrivesRoot, data_, "（D:\\）"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.saying + " " + c.folder);
+        DeletionSeams seams;
+        seams.finalPath = c.finalPath;
+        const std::string message = Failure(LinkCheckForThisSystem(), seams);
+        EXPECT_NE(message.find("「" + c.folder + "」"), std::string::npos) << message;
+        EXPECT_NE(message.find(c.saying), std::string::npos) << message;
+        EXPECT_NE(message.find("1つも削除していません"), std::string::npos) << message;
+        EXPECT_EQ(Snapshot(data_).size(), 2u);
+    }
+}
+
+TEST_F(CacheFolders, AFolderHeldWithoutSharingIsNotOpenedAndNothingGoes) {
+    Fill(data_, 2);
+    Fill(cache_, 2);
+    HANDLE held = CreateFileA(cache_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                              nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const std::string message = Failure(LinkCheckForThisSystem());
+    CloseHandle(held);
+    EXPECT_NE(message.find("「" + cache_ + "」を開けなかったため（エラー 32）"), std::string::npos) << message;
+    EXPECT_NE(message.find("1つも削除していません"), std::string::npos) << message;
+    EXPECT_EQ(Snapshot(data_).size(), 2u) << "Data is emptied only once both folders are open";
+}
+
+// A read of the folder that fails, as one on a network file system may midway: the run
+// stops when the listing fails; when the read for the count fails, the files the run
+// deleted are still counted by name and the rest as stayed.
+bool readsFail = false;
+NTSTATUS NTAPI FailingWhenTold(HANDLE handle, HANDLE event, PIO_APC_ROUTINE routine, PVOID context,
+                               PIO_STATUS_BLOCK io, PVOID buffer, ULONG length, FILE_INFORMATION_CLASS kind,
+                               BOOLEAN single, PUNICODE_STRING mask, BOOLEAN restart) {
+    if (readsFail) return static_cast<NTSTATUS>(0xC0000022);  // STATUS_ACCESS_DENIED
+    return NtQueryDirectoryFile(handle, event, routine, context, io, buffer, length, kind, single, mask, restart);
+}
+
+TEST_F(CacheFolders, AFolderReadThatFailsEndsTheRunOrLeavesTheCountToTheNames) {
+    Fill(data_, 3);
+    WriteTextFile(data_ + "\\readonly.dat", "stays", FILE_ATTRIBUTE_READONLY);
+    WriteTextFile(data_ + "\\hidden.dat", "never listed", FILE_ATTRIBUTE_HIDDEN);
+    DeletionSeams seams;
+    seams.directoryQuery = FailingWhenTold;
+    seams.onStage = [](DeletionStage stage, int) { readsFail = stage == DeletionStage::Listing; };
+    const std::string message = Failure(LinkCheckForThisSystem(), seams);
+    EXPECT_NE(message.find("「" + data_ + "」の中を読み取れなかった"), std::string::npos) << message;
+    EXPECT_NE(message.find("1つも削除していません"), std::string::npos) << message;
+    EXPECT_EQ(Snapshot(data_).size(), 5u);
+
+    seams.onStage = [](DeletionStage stage, int) { readsFail = stage == DeletionStage::Walking; };
+    CacheDeletionCounts counts;
+    EXPECT_NO_THROW(counts = Run(LinkCheckForThisSystem(), seams));
+    readsFail = false;
+    EXPECT_EQ(counts.data, 3);
+    EXPECT_EQ(counts.dataStayed, 1) << "the read-only file";
+    EXPECT_EQ(Snapshot(data_).size(), 2u);
+    SetFileAttributesA((data_ + "\\readonly.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
 }  // namespace
