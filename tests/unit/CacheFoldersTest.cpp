@@ -187,46 +187,40 @@ TEST_F(CacheFolders, AnErrorAfterDataWasEmptiedSaysWhatWentThere) {
     EXPECT_EQ(Snapshot(cache_).size(), 2u);
 }
 
-// Where the folders cannot be had, or turn out to be a drive root: the run stops before
-// anything is deleted, and the message names the folder and says so.
-std::wstring SystemFinalPath(HANDLE folder) {
+// Where a folder cannot be resolved, or turns out to be a drive root that is not above the
+// save path (a junction to D:\ at Data): the run stops before anything is deleted, and the
+// message names the folder. The folder whose final path ends in finalPathTail is answered
+// finalPathAnswer; the others as the system resolves them.
+const wchar_t* finalPathTail = L"";
+const wchar_t* finalPathAnswer = L"";
+std::wstring FinalPathAnswered(HANDLE folder) {
     wchar_t path[MAX_PATH * 2];
     const DWORD length = GetFinalPathNameByHandleW(folder, path, MAX_PATH * 2, FILE_NAME_NORMALIZED);
     const std::wstring final(path, length < MAX_PATH * 2 ? length : 0);
+    const std::wstring tail = finalPathTail;
+    if (final.size() >= tail.size() && final.compare(final.size() - tail.size(), tail.size(), tail) == 0)
+        return finalPathAnswer;
     return final.compare(0, 4, L"\\\\?\\") == 0 ? final.substr(4) : final;
-}
-bool EndsWith(const std::wstring& path, const std::wstring& tail) {
-    return path.size() >= tail.size() && path.compare(path.size() - tail.size(), tail.size(), tail) == 0;
-}
-std::wstring SavePathUnresolved(HANDLE folder) {
-    const std::wstring path = SystemFinalPath(folder);
-    return EndsWith(path, L"\\save") ? std::wstring() : path;
-}
-std::wstring DataUnresolved(HANDLE folder) {
-    const std::wstring path = SystemFinalPath(folder);
-    return EndsWith(path, L"\\Data") ? std::wstring() : path;
-}
-// Another volume's root, which is not above the save path (a junction to D:\ at Data).
-std::wstring DataAtAnotherDrivesRoot(HANDLE folder) {
-    const std::wstring path = SystemFinalPath(folder);
-    return EndsWith(path, L"\\Data") ? L"D:\\" : path;
 }
 
 TEST_F(CacheFolders, AFolderThatCannotBeResolvedOrIsADriveRootStopsTheRunFirst) {
     Fill(data_, 2);
     const struct {
-        std::wstring (*finalPath)(HANDLE);
+        const wchar_t* tail;
+        const wchar_t* answer;
         std::string folder;
         std::string saying;
     } cases[] = {
-        {SavePathUnresolved, save_, "確認できなかった"},
-        {DataUnresolved, data_, "確認できなかった"},
-        {DataAtAnotherDrivesRoot, data_, "（D:\\）"},
+        {L"\\save", L"", save_, "確認できなかった"},
+        {L"\\Data", L"", data_, "確認できなかった"},
+        {L"\\Data", L"D:\\", data_, "（D:\\）"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.saying + " " + c.folder);
+        finalPathTail = c.tail;
+        finalPathAnswer = c.answer;
         DeletionSeams seams;
-        seams.finalPath = c.finalPath;
+        seams.finalPath = FinalPathAnswered;
         const std::string message = Failure(LinkCheckForThisSystem(), seams);
         EXPECT_NE(message.find("「" + c.folder + "」"), std::string::npos) << message;
         EXPECT_NE(message.find(c.saying), std::string::npos) << message;
