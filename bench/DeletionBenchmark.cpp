@@ -109,7 +109,7 @@ double TimeVariant(Variant variant, const std::string& root, int count) {
     std::string save = MakeSavePath(root, kVariantNames[variant], count);
     SetCurrentDirectoryA(root.c_str());
     FolderFileList lister;
-    DeletionFeedback feedback(nullptr);
+    DeletionFeedback feedback(nullptr, nullptr);
     double start = Seconds();
     int deleted = 0;
     if (variant == kCommand || variant == kChecked) {
@@ -117,11 +117,11 @@ double TimeVariant(Variant variant, const std::string& root, int count) {
         double last = Seconds();
         CacheDeletionCounts counts =
             DeleteCacheFolders(lister, save, variant == kChecked ? LinkCheck::FinalPathInside : LinkCheck::None,
-                               [&feedback, &last](int f, int done, int total) {
+                               [&feedback, &last](int f, int folders, int done, int total) {
                                    const double now = Seconds();
                                    longestSilence = std::max(longestSilence, now - last);
                                    last = now;
-                                   feedback.Step(f, done, total);
+                                   feedback.Step(f, folders, done, total);
                                });
         longestSilence = std::max(longestSilence, Seconds() - last);
         deleted = counts.data + counts.cache;

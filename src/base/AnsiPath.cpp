@@ -79,3 +79,17 @@ std::string ExecutablePath() {
 std::string ApplicationTitle() {
     return ChangeFileExt(ExtractFileName(ExecutablePath()), "");
 }
+
+std::string FormatText(const char* pattern, std::initializer_list<std::string> values) {
+    std::string text;
+    auto value = values.begin();
+    for (const char* at = pattern; *at; ++at) {
+        if (at[0] == '%' && (at[1] == 's' || at[1] == 'd') && value != values.end()) {
+            text += *value++;
+            ++at;
+        } else {
+            text += *at;
+        }
+    }
+    return text;
+}

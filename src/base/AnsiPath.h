@@ -1,7 +1,12 @@
 #pragma once
 // ANSI strings and paths in the system code page. Separator searches are double-byte
 // aware: a trail byte 0x5C (as in 表) is never taken for a backslash.
+#include <initializer_list>
 #include <string>
+
+// Fills the pattern's "%s" and "%d" in order with values, in one pass over the pattern
+// alone: a folder named "%d" stays as it is. ("%" is never a trail byte.)
+std::string FormatText(const char* pattern, std::initializer_list<std::string> values);
 
 // Conversions at the COM boundary, in the system ANSI code page.
 std::string WideToAnsi(const std::wstring& text);

@@ -6,6 +6,43 @@
 namespace {
 
 const NTSTATUS kStatusNoMoreFiles = static_cast<NTSTATUS>(0x80000006);
+const NTSTATUS kStatusNoSuchFile = static_cast<NTSTATUS>(0xC000000F);
+
+// What a file system answers for an information class it does not know.
+bool ClassRefused(NTSTATUS status) {
+    return status == static_cast<NTSTATUS>(0xC0000003) ||  // STATUS_INVALID_INFO_CLASS
+           status == static_cast<NTSTATUS>(0xC0000002) ||  // STATUS_NOT_IMPLEMENTED
+           status == static_cast<NTSTATUS>(0xC000000D) ||  // STATUS_INVALID_PARAMETER
+           status == static_cast<NTSTATUS>(0xC00000BB);    // STATUS_NOT_SUPPORTED
+}
+
+// FileDirectoryInformation, which every file system answers: FileFullDirectoryInformation
+// without the size of the extended attributes before the name.
+struct PlainDirectoryEntry {
+    ULONG NextEntryOffset;
+    ULONG FileIndex;
+    LARGE_INTEGER CreationTime, LastAccessTime, LastWriteTime, ChangeTime, EndOfFile, AllocationSize;
+    ULONG FileAttributes;
+    ULONG FileNameLength;
+    WCHAR FileName[1];
+};
+const auto kFileDirectoryInformation = static_cast<FILE_INFORMATION_CLASS>(1);
+const auto kFileFullDirectoryInformation = static_cast<FILE_INFORMATION_CLASS>(2);
+
+// One entry of a buffer of either class: its name, its attributes and the next entry's offset.
+template <class Information>
+ULONG ReadEntry(const BYTE* entry, std::wstring& name, DWORD& attributes) {
+    const auto* info = reinterpret_cast<const Information*>(entry);
+    name.assign(info->FileName, info->FileNameLength / sizeof(wchar_t));
+    attributes = info->FileAttributes;
+    return info->NextEntryOffset;
+}
+
+bool AllZero(const BYTE* bytes, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i)
+        if (bytes[i]) return false;
+    return true;
+}
 
 // FILE_ID_INFO; older systems refuse the class, and the classic identity is used.
 struct FileIdInformation {
@@ -30,21 +67,27 @@ bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
     return false;
 }
 
-FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information) {
+FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information, ClassicInformationFunction classic) {
     FileIdentity identity;
     FileIdInformation id{};
-    if (information(handle, kFileIdInfoClass, &id, sizeof id)) {
+    if (information(handle, kFileIdInfoClass, &id, sizeof id) && !AllZero(id.FileId, sizeof id.FileId)) {
         identity.hasId128 = true;
         identity.volume128 = id.VolumeSerialNumber;
         std::memcpy(identity.id128, &id.FileId, sizeof identity.id128);
     }
-    BY_HANDLE_FILE_INFORMATION classic;
-    if (GetFileInformationByHandle(handle, &classic)) {
+    BY_HANDLE_FILE_INFORMATION file;
+    if (classic(handle, &file) && (file.nFileIndexHigh || file.nFileIndexLow)) {
         identity.hasIndex = true;
-        identity.volume = classic.dwVolumeSerialNumber;
-        identity.index = (static_cast<ULONGLONG>(classic.nFileIndexHigh) << 32) | classic.nFileIndexLow;
+        identity.volume = file.dwVolumeSerialNumber;
+        identity.index = (static_cast<ULONGLONG>(file.nFileIndexHigh) << 32) | file.nFileIndexLow;
     }
     return identity;
+}
+
+FileHandle OpenToIdentify(const std::wstring& path) {
+    return FileHandle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
 bool OpenedFolder::Open(const std::wstring& path, DWORD& error) {
@@ -61,21 +104,29 @@ bool OpenedFolder::ForEachEntry(const std::function<void(const std::wstring&, DW
     std::wstring everything = L"*";
     UNICODE_STRING mask = Counted(everything);
     std::vector<ULONGLONG> buffer(64 * 1024 / sizeof(ULONGLONG));
-    for (bool first = true;; first = false) {
+    FILE_INFORMATION_CLASS kind = kFileFullDirectoryInformation;
+    std::wstring name;
+    for (bool first = true;;) {
         IO_STATUS_BLOCK io{};
         NTSTATUS status = query_(handle_.Get(), nullptr, nullptr, nullptr, &io, buffer.data(),
-                                               static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)),
-                                               FileFullDirectoryInformation, FALSE, first ? &mask : nullptr,
-                                               first ? TRUE : FALSE);
-        if (status == kStatusNoMoreFiles) return true;
+                                 static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)), kind, FALSE,
+                                 first ? &mask : nullptr, first ? TRUE : FALSE);
+        if (first && ClassRefused(status) && kind != kFileDirectoryInformation) {
+            kind = kFileDirectoryInformation;  // some file systems know only the plainest class
+            continue;
+        }
+        if (status == kStatusNoMoreFiles || (first && status == kStatusNoSuchFile)) return true;
         if (status < 0) return false;
+        first = false;
         const BYTE* entry = reinterpret_cast<const BYTE*>(buffer.data());
         for (;;) {
-            const auto* info = reinterpret_cast<const FILE_FULL_DIR_INFO*>(entry);
-            std::wstring name(info->FileName, info->FileNameLength / sizeof(wchar_t));
-            if (name != L"." && name != L"..") found(name, info->FileAttributes);
-            if (info->NextEntryOffset == 0) break;
-            entry += info->NextEntryOffset;
+            DWORD attributes = 0;
+            const ULONG next = kind == kFileDirectoryInformation
+                                   ? ReadEntry<PlainDirectoryEntry>(entry, name, attributes)
+                                   : ReadEntry<FILE_FULL_DIR_INFO>(entry, name, attributes);
+            if (name != L"." && name != L"..") found(name, attributes);
+            if (next == 0) break;
+            entry += next;
         }
     }
 }

@@ -29,10 +29,18 @@ const auto kFileIdInfoClass = static_cast<FILE_INFO_BY_HANDLE_CLASS>(18);
 // The system's GetFileInformationByHandleEx, or a stand-in that refuses some classes as
 // FAT32 and exFAT do.
 using FileInformationFunction = BOOL(WINAPI*)(HANDLE, FILE_INFO_BY_HANDLE_CLASS, LPVOID, DWORD);
+// The system's GetFileInformationByHandle, or a stand-in that answers as another file
+// system would.
+using ClassicInformationFunction = BOOL(WINAPI*)(HANDLE, LPBY_HANDLE_FILE_INFORMATION);
 
 // The identity of an open handle: FileIdInfo where the file system answers it, else the
-// classic GetFileInformationByHandle (FAT32, exFAT and older systems).
-FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information = GetFileInformationByHandleEx);
+// classic GetFileInformationByHandle (FAT32, exFAT and older systems). A file system
+// without file ids reports 0: such an id is unknown, or every file would be the same.
+FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information = GetFileInformationByHandleEx,
+                        ClassicInformationFunction classic = GetFileInformationByHandle);
+
+// Opens a file or folder where links and junctions lead, only to learn who and where it is.
+FileHandle OpenToIdentify(const std::wstring& path);
 
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE handle, HANDLE event, PIO_APC_ROUTINE routine, PVOID context,
                                                PIO_STATUS_BLOCK io, PVOID buffer, ULONG length,
@@ -51,7 +59,8 @@ public:
     HANDLE Handle() const { return handle_.Get(); }
 
     // Reads the folder from its start, calling found for each entry but "." and "..";
-    // false when the read stopped before the end.
+    // false when the read stopped before the end. A file system that lists no "." and ".."
+    // answers an empty folder's first read with "no such file": that is an empty folder.
     bool ForEachEntry(const std::function<void(const std::wstring& name, DWORD attributes)>& found) const;
     // Reads it with query rather than the system's (null: the system's).
     void SetDirectoryQuery(DirectoryQueryFunction query) { query_ = query ? query : NtQueryDirectoryFile; }

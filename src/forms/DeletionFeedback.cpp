@@ -1,26 +1,23 @@
 #include "forms/DeletionFeedback.h"
 
-DeletionFeedback::DeletionFeedback(HWND window)
-    : window_(window), previousCursor_(SetCursor(LoadCursor(nullptr, IDC_WAIT))), lastCheck_(GetTickCount()) {
-    // Where the system has no taskbar progress, there is simply none.
-    if (window_ && SUCCEEDED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
-                                              taskbar_.OutVoid()))) {
-        if (FAILED(taskbar_->HrInit())) taskbar_.Reset();
-    }
-}
+DeletionFeedback::DeletionFeedback(HWND window, ITaskbarList3* taskbar)
+    : window_(window),
+      previousCursor_(SetCursor(LoadCursor(nullptr, IDC_WAIT))),
+      taskbar_(window ? taskbar : nullptr),
+      lastCheck_(GetTickCount()) {}
 
 DeletionFeedback::~DeletionFeedback() {
     Finish();
 }
 
-void DeletionFeedback::Step(int folder, int done, int total) {
+void DeletionFeedback::Step(int folder, int folders, int done, int total) {
     const DWORD now = GetTickCount();
     if (now - lastCheck_ < kInterval) return;
     lastCheck_ = now;
-    if (taskbar_ && total > 0) {
-        // Data is the first half of the bar, Cache the second.
+    if (taskbar_ && total > 0 && folders > 0) {
+        // Each folder has an equal share of the bar, in the order they are emptied.
         const ULONGLONG value = static_cast<ULONGLONG>(folder) * total + static_cast<ULONGLONG>(done);
-        taskbar_->SetProgressValue(window_, value, 2ULL * static_cast<ULONGLONG>(total));
+        taskbar_->SetProgressValue(window_, value, static_cast<ULONGLONG>(folders) * static_cast<ULONGLONG>(total));
     }
     AnswerTheSystem();
 }

@@ -5,19 +5,19 @@
 // on meanwhile.
 #include <windows.h>
 #include <shobjidl.h>
-#include "base/ComPtr.h"
 
 class DeletionFeedback {
 public:
-    // window may be null (no taskbar button then).
-    explicit DeletionFeedback(HWND window);
+    // window may be null; taskbar is the window's taskbar list, null where there is none
+    // (no taskbar progress then).
+    DeletionFeedback(HWND window, ITaskbarList3* taskbar);
     ~DeletionFeedback();
     DeletionFeedback(const DeletionFeedback&) = delete;
     DeletionFeedback& operator=(const DeletionFeedback&) = delete;
 
     // Called once per entry; looks at the clock and, at most every kInterval, answers what
     // the system and other programs sent to the window and shows the progress.
-    void Step(int folder, int done, int total);
+    void Step(int folder, int folders, int done, int total);
 
     // Ends the feedback before the report: the progress is cleared, the cursor put back,
     // and the clicks and keys that arrived meanwhile are dropped, so that a key pressed
@@ -33,7 +33,7 @@ private:
 
     HWND window_;
     HCURSOR previousCursor_;
-    ComPtr<ITaskbarList3> taskbar_;
+    ITaskbarList3* taskbar_;
     DWORD lastCheck_;
     bool finished_ = false;
     bool closeAskedFor_ = false;

@@ -163,6 +163,15 @@ void TMainForm::Dispatch(int commandId) {
 }
 
 LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == taskbarButtonCreated_ && taskbarButtonCreated_ != 0) {
+        // Made here rather than at the deletion: the first taskbar list of a process can
+        // take seconds to make, with the window silent.
+        if (FAILED(CoCreateInstance(CLSID_TaskbarList, nullptr, CLSCTX_INPROC_SERVER, IID_ITaskbarList3,
+                                    taskbar_.OutVoid())) ||
+            FAILED(taskbar_->HrInit()))
+            taskbar_.Reset();
+        return 0;
+    }
     switch (message) {
     case WM_COMMAND:
         // Menu commands sent from outside while the deletion runs are not acted on.
@@ -308,11 +317,20 @@ void TMainForm::SpeedButton1Click() {
         MessageDlg(refusal, mtWarning, mbOK);
         return;
     }
-    const std::string dataFolder = savePath + "\\Data";
-    const std::string cacheFolder = savePath + "\\Cache";
-    const std::string question = "次のフォルダ内にあるキャッシュデータを削除します。よろしいですか？\r\n";
-    if (MessageDlg(question + dataFolder + "\r" + "\n" + cacheFolder, mtConfirmation, mbYes | mbNo) != mrYes)
-        return;
+    // Every folder the question names is opened and checked first, and held until the run
+    // ends: what the user is shown is what is emptied. A check that fails is shown by the
+    // error display instead of the question. No answers close them.
+    const LinkCheck check = LinkCheckForThisSystem();
+    std::unique_ptr<CacheFolders> folders;
+    {
+        const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+        struct CursorBack {
+            HCURSOR cursor;
+            ~CursorBack() { SetCursor(cursor); }
+        } back{previous};
+        folders.reset(new CacheFolders(savePath, check));
+    }
+    if (MessageDlg(CacheDeletionQuestion(*folders), mtConfirmation, mbYes | mbNo) != mrYes) return;
 
     struct BusyScope {
         TMainForm& form;
@@ -322,14 +340,14 @@ void TMainForm::SpeedButton1Click() {
         }
     } busy{*this};
     busy_ = true;
-    DeletionFeedback feedback(Handle());
+    DeletionFeedback feedback(Handle(), taskbar_.Get());
     const CacheDeletionCounts counts =
-        DeleteCacheFolders(*FileListBox1, savePath, LinkCheckForThisSystem(),
-                           [&feedback](int folder, int done, int total) { feedback.Step(folder, done, total); });
+        EmptyCacheFolders(*folders, *FileListBox1, check, [&feedback](int folder, int count, int done, int total) {
+            feedback.Step(folder, count, done, total);
+        });
     feedback.Finish();
     if (feedback.CloseAskedFor()) closeRequested_ = true;
 
     MessageBeep(0);
-    MessageDlg(CacheDeletionReport(dataFolder, cacheFolder, counts),
-               mtInformation, mbOK);
+    MessageDlg(CacheDeletionReport(*folders, counts), mtInformation, mbOK);
 }

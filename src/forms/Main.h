@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+#include <shobjidl.h>
+#include "base/ComPtr.h"
 #include "base/Panel.h"
 #include "base/SpeedButton.h"
 #include "base/Window.h"
@@ -50,6 +52,11 @@ private:
     void Dispatch(int commandId);
     RECT NormalBounds() const;
     void CloseWhenFree();
+
+    // The taskbar button's progress, made once Windows says the button exists; null before
+    // that and where there is no taskbar.
+    ComPtr<ITaskbarList3> taskbar_;
+    const UINT taskbarButtonCreated_ = RegisterWindowMessageA("TaskbarButtonCreated");
 
     // From Yes to the end of the report: the deletion runs, and a request to close waits.
     bool busy_ = false;

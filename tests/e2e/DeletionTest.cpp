@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <map>
 #include <oleacc.h>
+#include <shlobj.h>
 #include "AppDriver.h"
 #include "base/Application.h"
 
@@ -82,23 +83,22 @@ protected:
         std::string report = data_ + "内のキャッシュデータ" + std::to_string(dataCount) + "個\r\n" + cache_ +
                              "内のキャッシュデータ" + std::to_string(cacheCount) + "個\r\nを削除しました。";
         if (dataStayed || cacheStayed)
-            report += "\r\n\r\n削除できなかったファイル: Data内" + std::to_string(dataStayed) + "個、Cache内" +
+            report += "\r\n\r\n削除できなかったファイル：Data内" + std::to_string(dataStayed) + "個、Cache内" +
                       std::to_string(cacheStayed) +
-                      "個\r\n使用中のファイル、読み取り専用のファイル、Windows で扱えない名前のファイルは削除できません。"
-                      "JV-Link を使うソフトをすべて終了してから、もう一度お試しください。";
+                      "個\r\n使用中のファイル、読み取り専用のファイル、このソフトでは扱えない名前のファイルは削除できません。"
+                      "JV-Linkを使うソフトをすべて終了してから、もう一度お試しください。"
+                      "それでも残るファイルは、エクスプローラーで削除してください。";
         return report;
     }
-    // Answers the confirmation with Yes and returns the error display's text.
-    std::string ConfirmAndReadError() {
-        HWND question = app_->WaitForDialog("確認");
-        if (!question) return "<no confirmation>";
-        ClickButton(question, "はい(&Y)");
-        HWND error = app_->WaitForDialog("JVCacheClean");
-        if (!error) return "<no error>";
-        std::string text = DialogMessage(error);
-        ClickButton(error, "OK");
-        WaitUntilGone(error);
-        return text + app_->DialogAfterInput();  // no further dialog
+    // The error that the button shows instead of the question, and whatever follows it.
+    std::string ErrorInsteadOfQuestion() {
+        HWND dialog = app_->WaitForDialog("");
+        if (!dialog) return "<no dialog>";
+        if (WindowText(dialog) != "JVCacheClean") return "<" + WindowText(dialog) + "> " + DialogMessage(dialog);
+        std::string text = DialogMessage(dialog);
+        ClickButton(dialog, "OK");
+        WaitUntilGone(dialog);
+        return text + app_->DialogAfterInput();  // no question follows
     }
 
     TempFolder root_;
@@ -288,27 +288,129 @@ TEST_F(Deletion, LookAlikeNamesNeverDeleteTheirHiddenOrSystemTwins) {
     CloseAndExpectExitZero();
 }
 
-// A Data folder that is a link to the save path itself (or above it) would empty the
-// user's own files beside it: the run stops with an error before deleting anything.
-TEST_F(Deletion, ADataFolderLinkedToTheSavePathDeletesNothing) {
-    ASSERT_TRUE(MakeUnixSymlink(save_, data_));
+// Data or Cache linked to the save path itself would empty the user's own files beside it:
+// the button shows an error instead of the question, and nothing is deleted anywhere.
+// Whatever happens, the program's current directory is where it was, so that no folder of
+// the user's is held.
+TEST_F(Deletion, AFolderLinkedToTheSavePathIsRefusedInsteadOfTheQuestion) {
+    MakeFolder(data_);
     MakeFolder(cache_);
-    WriteTextFile(cache_ + "\\c.dat", "stays: the run ends at Data");
-    auto before = Snapshot(save_);
+    for (const char* name : {"1.dat", "2.dat"}) WriteTextFile(data_ + "\\" + name, name);
+    WriteTextFile(cache_ + "\\c.dat", "c");
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    const std::wstring folder = app_->CurrentFolder();
+    ASSERT_FALSE(folder.empty());
+    for (const std::string& linked : {data_, cache_}) {
+        SCOPED_TRACE(linked);
+        const std::string kept = root_.File("kept");
+        ASSERT_TRUE(MoveFileA(linked.c_str(), kept.c_str()));
+        ASSERT_TRUE(MakeUnixSymlink(save_, linked));
+        const auto before = Snapshot(root_.Path());
+        ClickDelete();
+        const std::string error = ErrorInsteadOfQuestion();
+        EXPECT_NE(error.find("「" + linked + "」"), std::string::npos) << error;
+        EXPECT_NE(error.find("保存パスそのもの"), std::string::npos) << error;
+        EXPECT_NE(error.find("1つも削除していません"), std::string::npos) << error;
+        EXPECT_EQ(Snapshot(root_.Path()), before);
+        EXPECT_EQ(app_->CurrentFolder(), folder);
+        RemoveUnixLink(linked);
+        ASSERT_TRUE(MoveFileA(kept.c_str(), linked.c_str()));
+    }
+    ClickDelete();
+    EXPECT_EQ(ConfirmAndReadReport(), Report(2, 1));
+    EXPECT_EQ(app_->CurrentFolder(), folder) << "the run leaves no folder of the cache held";
+    CloseAndExpectExitZero();
+}
+
+// A junction or link at Data that leads elsewhere (a cache moved to another drive) is
+// followed, and the question and the report say where it leads.
+TEST_F(Deletion, WhereALinkAtDataLeadsIsNamed) {
+    const std::string elsewhere = root_.File("elsewhere");
+    MakeFolder(elsewhere);
+    WriteTextFile(elsewhere + "\\moved.dat", "");
+    ASSERT_TRUE(MakeUnixSymlink(elsewhere, data_));
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     ClickDelete();
     HWND question = app_->WaitForDialog("確認");
     ASSERT_NE(question, nullptr);
+    const std::string named = data_ + "（実際の場所：" + elsewhere + "）";
+    EXPECT_EQ(DialogMessage(question), kQuestion + named + "\r\n" + cache_);
     ClickButton(question, "はい(&Y)");
-    HWND error = app_->WaitForDialog("JVCacheClean");
-    ASSERT_NE(error, nullptr);
-    EXPECT_NE(DialogMessage(error).find("保存パスそのもの"), std::string::npos) << DialogMessage(error);
-    ClickButton(error, "OK");
-    ASSERT_TRUE(WaitUntilGone(error));
-    EXPECT_EQ(app_->DialogAfterInput(), "") << "no report follows an error";
-    EXPECT_EQ(Snapshot(save_), before);
+    HWND report = app_->WaitForDialog("情報");
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(DialogMessage(report).find(named + "内のキャッシュデータ1個\r\n"), 0u) << DialogMessage(report);
+    ClickButton(report, "OK");
+    EXPECT_TRUE(Snapshot(elsewhere).empty());
     CloseAndExpectExitZero();
     RemoveUnixLink(data_);
+}
+
+// Another program swaps Data for a link to a folder elsewhere (whose files bear the same
+// names) while the question is on the screen: the run keeps to the Data the user was
+// shown, never deletes in the other folder, and counts exactly what left its own. (Under
+// Wine, which opens an entry by its folder's path, nothing may go and all count as stayed.)
+TEST_F(Deletion, AFolderSwappedWhileTheQuestionIsShownLeadsNowhereElse) {
+    const int files = 2000;
+    const std::string sentinel = root_.File("sentinel");
+    MakeFolder(sentinel);
+    ASSERT_TRUE(FillFromUnix(sentinel, "d", files));
+    const auto sentinels = Snapshot(sentinel);
+    MakeFolder(data_);
+    ASSERT_TRUE(FillFromUnix(data_, "d", files));
+    const std::string real = root_.File("real");
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    ClickDelete();
+    HWND question = app_->WaitForDialog("確認");
+    ASSERT_NE(question, nullptr);
+    ASSERT_TRUE(MoveFileA(data_.c_str(), real.c_str()));
+    ASSERT_TRUE(MakeUnixSymlink(sentinel, data_));
+    ClickButton(question, "はい(&Y)");
+    HWND report = app_->WaitForDialog("情報", 60000);
+    ASSERT_NE(report, nullptr);
+    const int left = static_cast<int>(Snapshot(real).size());
+    std::printf("%d of %d files stayed in the Data that was shown\n", left, files);
+    EXPECT_EQ(DialogMessage(report), Report(files - left, 0, left, 0));
+    EXPECT_EQ(Snapshot(sentinel), sentinels) << "a file of the other folder went";
+    ClickButton(report, "OK");
+    CloseAndExpectExitZero();
+    RemoveUnixLink(data_);
+}
+
+// A program without a manifest that writes below Program Files has its writes kept in the
+// user's VirtualStore, and reads them back from there: JV-Link loaded in it keeps its cache
+// there. That copy is named after the two folders, emptied with them and counted.
+TEST_F(Deletion, AVirtualStoreCopyIsNamedEmptiedAndCounted) {
+    wchar_t localAppData[MAX_PATH];
+    ASSERT_TRUE(SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, 0, localAppData)));
+    const std::string name = "JVCCTest_" + std::to_string(GetCurrentProcessId());
+    const std::string programFiles = "C:\\Program Files\\" + name;
+    const std::string store = WideToAnsi(localAppData) + "\\VirtualStore\\Program Files\\" + name;
+    data_ = programFiles + "\\Data";
+    cache_ = programFiles + "\\Cache";
+    const std::string copy = store + "\\Data";
+    for (const std::string& folder : {programFiles, data_, WideToAnsi(localAppData) + "\\VirtualStore",
+                                      WideToAnsi(localAppData) + "\\VirtualStore\\Program Files", store, copy})
+        MakeFolder(folder);
+    WriteTextFile(data_ + "\\real.dat", "");
+    for (const char* file : {"\\copy1.dat", "\\copy2.dat"}) WriteTextFile(copy + file, "");
+    ASSERT_NO_FATAL_FAILURE(Start(AnsiToWide(programFiles)));
+    ClickDelete();
+    HWND question = app_->WaitForDialog("確認");
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(DialogMessage(question),
+              kQuestion + data_ + "\r\n" + cache_ +
+                  "\r\n\r\nWindowsの互換機能（VirtualStore）により、次のフォルダに保存されたキャッシュデータも削除します。\r\n" +
+                  copy);
+    ClickButton(question, "はい(&Y)");
+    HWND report = app_->WaitForDialog("情報");
+    ASSERT_NE(report, nullptr);
+    EXPECT_EQ(DialogMessage(report), data_ + "内のキャッシュデータ1個\r\n" + cache_ + "内のキャッシュデータ0個\r\n" + copy +
+                                         "内のキャッシュデータ2個\r\nを削除しました。");
+    ClickButton(report, "OK");
+    EXPECT_TRUE(Snapshot(copy).empty());
+    CloseAndExpectExitZero();
+    RemoveTree(programFiles);
+    RemoveTree(store);
 }
 
 // Under Wine the removal happens when the handle closes and can fail there silently.
@@ -394,26 +496,33 @@ TEST_F(Deletion, ALongDeletionKeepsAnsweringDropsInputAndClosesOnlyAfterTheRepor
     ASSERT_TRUE(FillFromUnix(cache_, "c", cacheFiles));
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     ASSERT_NO_FATAL_FAILURE(ClickDeleteAndAnswerYes());
-    // The walk goes from the last name to the first.
+    // Pinged from the moment Yes is pressed until the report shows, which it does at once
+    // after the last file has gone. The walk goes from the last name to the first: once the
+    // last has gone, the input is sent.
     const std::string last = data_ + "\\d" + std::to_string(dataFiles) + ".jvd";
-    ASSERT_TRUE(Eventually([&] { return !Exists(last); }, 60000)) << "the deletion did not start";
-    ASSERT_EQ(GetForegroundWindow(), main_) << "the keys would go elsewhere";
-    ClickWithRealInput(FindChildWithText(main_, kButton));
-    PressKeysWithRealInput({VK_MENU, VK_F4});
-
-    // Pinged until the report shows, which it does at once after the last file has gone.
     const std::string first = cache_ + "\\c00001.jvd";
+    bool inputSent = false;
+    DWORD slowest = 0;
     for (DWORD walked = 0; !app_->FindWindowOfClass("#32770", "情報");) {
+        if (!inputSent && !Exists(last)) {
+            ASSERT_EQ(GetForegroundWindow(), main_) << "the keys would go elsewhere";
+            ClickWithRealInput(FindChildWithText(main_, kButton));
+            PressKeysWithRealInput({VK_MENU, VK_F4});
+            inputSent = true;
+        }
         if (!walked && !Exists(first)) walked = GetTickCount();
         ASSERT_TRUE(!walked || GetTickCount() - walked < 20000)
             << "no report: the input given during the deletion dismissed it unseen";
         const DWORD start = GetTickCount();
         DWORD_PTR result = 0;
         const LRESULT answered = SendMessageTimeoutA(main_, WM_NULL, 0, 0, SMTO_NORMAL, 4000, &result);
+        slowest = std::max(slowest, GetTickCount() - start);
         if (app_->FindWindowOfClass("#32770", "情報")) break;
         ASSERT_NE(answered, 0) << "silent for " << GetTickCount() - start << " ms";
-        Sleep(100);
+        Sleep(50);
     }
+    std::printf("longest silence from Yes to the report: %lu ms\n", slowest);
+    ASSERT_TRUE(inputSent) << "the deletion ended before its first file had gone";
     HWND report = app_->WaitForDialog("情報");
     ASSERT_NE(report, nullptr);
     EXPECT_EQ(DialogMessage(report), Report(dataFiles, cacheFiles));
@@ -440,31 +549,6 @@ TEST_F(Deletion, AUncSavePathThatCannotBeReachedDeletesNothing) {
               "\\\\no-such-server\\share\\JV\\Cache内のキャッシュデータ0個\r\nを削除しました。");
     ClickButton(report, "OK");
     WaitUntilGone(report);
-    CloseAndExpectExitZero();
-}
-
-// Both folders pass their checks before anything is deleted: a Cache that leads to the save
-// path stops the run with Data untouched. Whatever happens, the program's current directory
-// is where it was, so that no folder of the user's is held.
-TEST_F(Deletion, ACacheLinkedToTheSavePathDeletesNothingInDataEither) {
-    MakeFolder(data_);
-    for (const char* name : {"1.dat", "2.dat"}) WriteTextFile(data_ + "\\" + name, name);
-    ASSERT_TRUE(MakeUnixSymlink(save_, cache_));
-    auto before = Snapshot(data_);
-    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
-    const std::wstring folder = app_->CurrentFolder();
-    ASSERT_FALSE(folder.empty());
-    ClickDelete();
-    const std::string error = ConfirmAndReadError();
-    EXPECT_NE(error.find("「" + cache_ + "」"), std::string::npos) << error;
-    EXPECT_NE(error.find("1つも削除していません"), std::string::npos) << error;
-    EXPECT_EQ(Snapshot(data_), before);
-    EXPECT_EQ(app_->CurrentFolder(), folder);
-    RemoveUnixLink(cache_);
-    MakeFolder(cache_);
-    ClickDelete();
-    EXPECT_EQ(ConfirmAndReadReport(), Report(2, 0));
-    EXPECT_EQ(app_->CurrentFolder(), folder) << "the run leaves no folder of the cache held";
     CloseAndExpectExitZero();
 }
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <cstring>
 #include <map>
+#include <vector>
 #include "TestFiles.h"
 #include "base/AnsiPath.h"
 #include "base/Exception.h"
@@ -125,9 +127,9 @@ TEST_F(CacheFolders, AttributesAreAskedAnotherWayWhereTheFileSystemRefusesTheFir
 
 // Over SMB the final path is the client's view: a link that the server follows is
 // invisible in it. Each folder then seems to be somewhere of its own.
-std::wstring ClientView(HANDLE) {
+std::wstring ClientView(HANDLE, bool nt) {
     static int views = 0;
-    return L"\\\\client\\view\\" + std::to_wstring(++views);
+    return (nt ? L"\\Device\\Mup\\client\\view\\" : L"\\\\client\\view\\") + std::to_wstring(++views);
 }
 
 TEST_F(CacheFolders, ALinkToTheSavePathIsRefusedByIdentityWherePathsCannotTell) {
@@ -187,42 +189,57 @@ TEST_F(CacheFolders, AnErrorAfterDataWasEmptiedSaysWhatWentThere) {
     EXPECT_EQ(Snapshot(cache_).size(), 2u);
 }
 
-// Where a folder cannot be resolved, or turns out to be a drive root that is not above the
-// save path (a junction to D:\ at Data): the run stops before anything is deleted, and the
-// message names the folder. The folder whose final path ends in finalPathTail is answered
-// finalPathAnswer; the others as the system resolves them.
+// The folder whose final path ends in finalPathTail is answered finalPathDos and finalPathNt
+// (null: as the system answers); every other folder as the system resolves it.
 const wchar_t* finalPathTail = L"";
-const wchar_t* finalPathAnswer = L"";
-std::wstring FinalPathAnswered(HANDLE folder) {
+const wchar_t* finalPathDos = nullptr;
+const wchar_t* finalPathNt = nullptr;
+std::wstring FinalPathAnswered(HANDLE folder, bool nt) {
     wchar_t path[MAX_PATH * 2];
-    const DWORD length = GetFinalPathNameByHandleW(folder, path, MAX_PATH * 2, FILE_NAME_NORMALIZED);
-    const std::wstring final(path, length < MAX_PATH * 2 ? length : 0);
+    const DWORD length = GetFinalPathNameByHandleW(folder, path, MAX_PATH * 2,
+                                                   FILE_NAME_NORMALIZED | (nt ? VOLUME_NAME_NT : VOLUME_NAME_DOS));
+    std::wstring final(path, length < MAX_PATH * 2 ? length : 0);
+    if (final.compare(0, 4, L"\\\\?\\") == 0) final = final.substr(4);
     const std::wstring tail = finalPathTail;
-    if (final.size() >= tail.size() && final.compare(final.size() - tail.size(), tail.size(), tail) == 0)
-        return finalPathAnswer;
-    return final.compare(0, 4, L"\\\\?\\") == 0 ? final.substr(4) : final;
+    const wchar_t* answer = nt ? finalPathNt : finalPathDos;
+    if (answer && final.size() >= tail.size() && final.compare(final.size() - tail.size(), tail.size(), tail) == 0)
+        return answer;
+    return final;
 }
 
-TEST_F(CacheFolders, AFolderThatCannotBeResolvedOrIsADriveRootStopsTheRunFirst) {
-    Fill(data_, 2);
+// A folder that cannot be resolved, or that is a volume's root not above the save path (a
+// junction to D:\ at Data, a volume mounted in a folder there) stops the run before anything
+// is deleted, and the message names it. A RAM disk or a volume without a drive letter has
+// no DOS form, and is compared in the NT form.
+TEST_F(CacheFolders, FinalPathsDecideWhatIsARootAndWhatCannotBeResolved) {
     const struct {
         const wchar_t* tail;
-        const wchar_t* answer;
-        std::string folder;
+        const wchar_t* dos;
+        const wchar_t* nt;
+        std::string refused;  // the folder the message names, or empty
         std::string saying;
     } cases[] = {
-        {L"\\save", L"", save_, "確認できなかった"},
-        {L"\\Data", L"", data_, "確認できなかった"},
-        {L"\\Data", L"D:\\", data_, "（D:\\）"},
+        {L"\\save", L"", L"", save_, "確認できなかった"},
+        {L"\\Data", L"", L"", data_, "確認できなかった"},
+        {L"\\Data", L"D:\\", nullptr, data_, "（D:\\）"},
+        {L"\\Data", nullptr, L"\\Device\\HarddiskVolume9\\", data_, "ドライブのルート"},
+        {L"\\Data", L"", nullptr, "", ""},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.saying + " " + c.folder);
+        SCOPED_TRACE(c.saying + " " + c.refused);
+        Fill(data_, 2);
         finalPathTail = c.tail;
-        finalPathAnswer = c.answer;
+        finalPathDos = c.dos;
+        finalPathNt = c.nt;
         DeletionSeams seams;
         seams.finalPath = FinalPathAnswered;
         const std::string message = Failure(LinkCheckForThisSystem(), seams);
-        EXPECT_NE(message.find("「" + c.folder + "」"), std::string::npos) << message;
+        if (c.refused.empty()) {
+            EXPECT_EQ(message, "");
+            EXPECT_TRUE(Snapshot(data_).empty());
+            continue;
+        }
+        EXPECT_NE(message.find("「" + c.refused + "」"), std::string::npos) << message;
         EXPECT_NE(message.find(c.saying), std::string::npos) << message;
         EXPECT_NE(message.find("1つも削除していません"), std::string::npos) << message;
         EXPECT_EQ(Snapshot(data_).size(), 2u);
@@ -273,6 +290,180 @@ TEST_F(CacheFolders, AFolderReadThatFailsEndsTheRunOrLeavesTheCountToTheNames) {
     EXPECT_EQ(counts.dataStayed, 1) << "the read-only file";
     EXPECT_EQ(Snapshot(data_).size(), 2u);
     SetFileAttributesA((data_ + "\\readonly.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// Where a 32-bit program's writes below Program Files are kept, and what is a volume's root.
+TEST(HeldFolderPaths, VirtualStoreFoldersAndVolumeRootsFollowThePathRules) {
+    const std::wstring local = L"C:\\Users\\u\\AppData\\Local";
+    const std::wstring longFolder = L"C:\\" + std::wstring(250, L'L') + L"\\Data";
+    const struct {
+        std::wstring localAppData, folder, store;
+    } stores[] = {
+        {local, L"C:\\Program Files\\JV\\Data", local + L"\\VirtualStore\\Program Files\\JV\\Data"},
+        {local + L"\\", L"d:\\JV\\\\Cache", local + L"\\VirtualStore\\JV\\\\Cache"},
+        {local, L"C:\\\\Data", local + L"\\VirtualStore\\\\Data"},
+        {local, L"C:\\", local + L"\\VirtualStore"},
+        {local, longFolder, local + L"\\VirtualStore" + longFolder.substr(2)},
+        {local, L"\\\\server\\share\\JV\\Data", L""},
+        {local, L"C:Data", L""},
+        {L"", L"C:\\JV\\Data", L""},
+    };
+    for (const auto& c : stores) EXPECT_EQ(VirtualStoreFolder(c.localAppData, c.folder), c.store) << WideToAnsi(c.folder);
+    const struct {
+        const wchar_t* path;
+        bool root;
+    } roots[] = {
+        {L"\\Device\\HarddiskVolume3\\", true},  {L"\\Device\\HarddiskVolume3", true},
+        {L"\\Device\\ImDisk0\\", true},          {L"\\Device\\HarddiskVolume3\\JV", false},
+        {L"\\Device\\Mup\\nas\\share\\", true}, {L"\\Device\\Mup\\nas\\share\\JV", false},
+        {L"C:\\", false},                         {L"\\Device\\", false},
+    };
+    for (const auto& c : roots) EXPECT_EQ(IsNtVolumeRoot(c.path), c.root) << WideToAnsi(c.path);
+}
+
+// A file system without 64-bit file ids reports 0 for every file: such ids tell nothing,
+// and must not make Data look like the save path.
+BOOL WINAPI NoFileIds(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD size) {
+    if (kind != kFileIdInfoClass) return GetFileInformationByHandleEx(handle, kind, buffer, size);
+    std::memset(buffer, 0, size);
+    static_cast<ULONGLONG*>(buffer)[0] = 0x1234;  // the volume's serial number
+    return TRUE;
+}
+BOOL WINAPI NoFileIndexes(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information) {
+    if (!GetFileInformationByHandle(handle, information)) return FALSE;
+    information->nFileIndexHigh = information->nFileIndexLow = 0;
+    return TRUE;
+}
+
+TEST_F(CacheFolders, FileIdsOfZeroAreUnknownNotTheSame) {
+    Fill(data_, 2);
+    DeletionSeams seams;
+    seams.fileInformation = NoFileIds;
+    seams.classicInformation = NoFileIndexes;
+    EXPECT_EQ(Failure(LinkCheckForThisSystem(), seams), "");
+    EXPECT_TRUE(Snapshot(data_).empty());
+}
+
+// Each delete disposition set, as the file system saw it: its class, its size and its flags.
+struct DispositionCall {
+    int kind;
+    DWORD size;
+    ULONG flags;
+};
+std::vector<DispositionCall> dispositions;
+DWORD posixRefusal = 0;  // the error the POSIX disposition meets; 0: it is accepted
+BOOL WINAPI RecordedDisposition(HANDLE file, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD size) {
+    // FILE_DISPOSITION_INFO_EX holds a ULONG of flags; FILE_DISPOSITION_INFO one BOOLEAN.
+    const ULONG flags = size >= sizeof(ULONG) ? *static_cast<ULONG*>(buffer) : *static_cast<BYTE*>(buffer);
+    dispositions.push_back({static_cast<int>(kind), size, flags});
+    if (kind == FileDispositionInfo) return SetFileInformationByHandle(file, kind, buffer, size);
+    if (posixRefusal) {
+        SetLastError(posixRefusal);
+        return FALSE;
+    }
+    // Wine knows no POSIX disposition: the classic one deletes on its behalf.
+    FILE_DISPOSITION_INFO classic{TRUE};
+    return SetFileInformationByHandle(file, FileDispositionInfo, &classic, sizeof classic);
+}
+
+// The POSIX disposition (class 21, delete and POSIX semantics) frees a name at once. Where
+// the system or the file system refuses it as unknown, the classic one (class 4) is used,
+// for the rest of the folder; any other refusal leaves the file where it is.
+TEST_F(CacheFolders, DeletionAsksForPosixSemanticsAndFallsBackWhereTheyAreUnknown) {
+    const DispositionCall posix{21, 4, 0x3}, classic{4, sizeof(FILE_DISPOSITION_INFO), TRUE};
+    const struct {
+        DWORD refusal;
+        std::vector<DispositionCall> calls;
+        int gone;
+    } cases[] = {
+        {0, {posix, posix, posix}, 3},
+        {ERROR_INVALID_PARAMETER, {posix, classic, classic, classic}, 3},
+        {ERROR_NOT_SUPPORTED, {posix, classic, classic, classic}, 3},
+        {ERROR_INVALID_FUNCTION, {posix, classic, classic, classic}, 3},
+        {ERROR_ACCESS_DENIED, {posix, posix, posix}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refusal);
+        Fill(data_, 3);
+        dispositions.clear();
+        posixRefusal = c.refusal;
+        DeletionSeams seams;
+        seams.setInformation = RecordedDisposition;
+        EXPECT_EQ(Run(LinkCheckForThisSystem(), seams).data, c.gone);
+        ASSERT_EQ(dispositions.size(), c.calls.size());
+        for (std::size_t i = 0; i < c.calls.size(); ++i) {
+            EXPECT_EQ(dispositions[i].kind, c.calls[i].kind) << i;
+            EXPECT_EQ(dispositions[i].size, c.calls[i].size) << i;
+            EXPECT_EQ(dispositions[i].flags, c.calls[i].flags) << i;
+        }
+    }
+}
+
+// Some file systems list no "." and "..": an empty folder's first read answers "no such
+// file". Some refuse the information class in use, and answer the plainest one.
+NTSTATUS readAnswer = 0;
+NTSTATUS NTAPI FirstReadAnswered(HANDLE handle, HANDLE event, PIO_APC_ROUTINE routine, PVOID context,
+                                 PIO_STATUS_BLOCK io, PVOID buffer, ULONG length, FILE_INFORMATION_CLASS kind,
+                                 BOOLEAN single, PUNICODE_STRING mask, BOOLEAN restart) {
+    if (restart && (readAnswer == static_cast<NTSTATUS>(0xC000000F) || kind != 1)) return readAnswer;
+    return NtQueryDirectoryFile(handle, event, routine, context, io, buffer, length, kind, single, mask, restart);
+}
+
+TEST_F(CacheFolders, AnEmptyFolderWithoutDotsAndAnUnknownInformationClassAreRead) {
+    const struct {
+        NTSTATUS answer;
+        int files;
+    } cases[] = {
+        {static_cast<NTSTATUS>(0xC000000F), 0},  // STATUS_NO_SUCH_FILE, on an empty folder
+        {static_cast<NTSTATUS>(0xC0000003), 3},  // STATUS_INVALID_INFO_CLASS
+        {static_cast<NTSTATUS>(0xC00000BB), 3},  // STATUS_NOT_SUPPORTED
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        Fill(data_, c.files);
+        readAnswer = c.answer;
+        DeletionSeams seams;
+        seams.directoryQuery = FirstReadAnswered;
+        CacheDeletionCounts counts;
+        EXPECT_NO_THROW(counts = Run(LinkCheckForThisSystem(), seams));
+        EXPECT_EQ(counts.data, c.files);
+        EXPECT_EQ(counts.dataStayed, 0);
+        EXPECT_TRUE(Snapshot(data_).empty());
+    }
+}
+
+// On a share the server finds each entry by its path: before each entry the folder's path
+// must still lead to the held folder. Here the path leads elsewhere after the second file,
+// and nothing more goes.
+bool pathMoved = false;
+BOOL WINAPI MovedAfterwards(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information) {
+    if (!GetFileInformationByHandle(handle, information)) return FALSE;
+    if (pathMoved) information->nFileIndexLow ^= 0x5A5A;
+    return TRUE;
+}
+BOOL WINAPI NoIdInfo(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind, LPVOID buffer, DWORD size) {
+    if (kind == kFileIdInfoClass) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    return GetFileInformationByHandleEx(handle, kind, buffer, size);
+}
+
+TEST_F(CacheFolders, OnTheNetworkTheFolderIsConfirmedBeforeEachEntry) {
+    Fill(data_, 5);
+    pathMoved = false;
+    DeletionSeams seams;
+    seams.isNetworkPath = [](const std::wstring&) { return true; };
+    seams.fileInformation = NoIdInfo;
+    seams.classicInformation = MovedAfterwards;
+    FolderFileList lister;
+    const CacheDeletionCounts counts = DeleteCacheFolders(
+        lister, save_, LinkCheckForThisSystem(),
+        [](int, int, int done, int) { pathMoved = pathMoved || done == 2; }, seams);
+    pathMoved = false;
+    EXPECT_EQ(counts.data, 2);
+    EXPECT_EQ(counts.dataStayed, 3);
+    EXPECT_EQ(Snapshot(data_).size(), 3u);
 }
 
 }  // namespace

@@ -1,0 +1,317 @@
+#include "forms/CacheFolders.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <algorithm>
+#include <utility>
+#include "base/AnsiPath.h"
+#include "base/Exception.h"
+#include "base/FileHandle.h"
+#include "base/RealPathQuery.h"
+#include "components/FolderFileList.h"
+
+const char kNothingDeleted[] = "ファイルは1つも削除していません。";
+
+namespace {
+
+// Texts of the folder checks, raised to the error display instead of the question.
+const char kFolderNotOpened[] =
+    "フォルダ「%s」を開けなかったため（エラー %d）、キャッシュデータの削除を中止しました。";
+const char kFolderNotResolved[] =
+    "フォルダ「%s」の実体を確認できなかったため、キャッシュデータの削除を中止しました。";
+const char kFolderIsRootOrAbove[] =
+    "フォルダ「%s」の実体（%s）はドライブのルート、または保存パスそのものかその上のフォルダです。"
+    "保存パスの他のファイルを消さないよう、キャッシュデータの削除を中止しました。";
+
+const wchar_t* const kLeaves[] = {L"Data", L"Cache"};
+
+// ---- Paths -----------------------------------------------------------------------------
+
+// A final path in both forms the system gives; either may be empty.
+struct FinalPath {
+    std::wstring dos;
+    std::wstring nt;
+    bool Known() const { return !dos.empty() || !nt.empty(); }
+    // As a user reads it: the DOS form where there is one.
+    const std::wstring& Shown() const { return dos.empty() ? nt : dos; }
+};
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool StartsWithDrive(const std::wstring& path) {
+    return path.size() >= 2 && path[1] == L':' &&
+           ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+}
+
+// The system's final path, without "\\?\" and without a trailing separator but a drive
+// root's; empty where the system has none in that form.
+std::wstring SystemFinalPath(HANDLE handle, bool nt) {
+    const DWORD flags = FILE_NAME_NORMALIZED | (nt ? VOLUME_NAME_NT : VOLUME_NAME_DOS);
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), flags);
+        if (length == 0) return {};
+        if (length < buffer.size()) {
+            std::wstring path(buffer.data(), length);
+            if (path.compare(0, 8, L"\\\\?\\UNC\\") == 0) path = L"\\\\" + path.substr(8);
+            else if (path.compare(0, 4, L"\\\\?\\") == 0) path = path.substr(4);
+            while (path.size() > 3 && path.back() == L'\\') path.pop_back();
+            return path;
+        }
+        buffer.resize(length + 1);
+    }
+}
+
+FinalPath FinalPathOf(HANDLE handle, const DeletionSeams& seams) {
+    auto finalPath = seams.finalPath ? seams.finalPath : SystemFinalPath;
+    return FinalPath{finalPath(handle, false), finalPath(handle, true)};
+}
+
+bool SamePathIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+// Repeated separators made one (but the two that begin a UNC path), and no trailing one.
+std::wstring Collapsed(const std::wstring& path) {
+    std::wstring collapsed;
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (path[i] != L'\\' || i < 2 || collapsed.back() != L'\\') collapsed += path[i];
+    while (collapsed.size() > 3 && collapsed.back() == L'\\') collapsed.pop_back();
+    return collapsed;
+}
+
+// Both final paths in the one form they share: DOS where both have it, else NT. False when
+// they share none, and then they cannot be compared.
+bool InOneForm(const FinalPath& a, const FinalPath& b, std::wstring& inA, std::wstring& inB) {
+    const bool dos = !a.dos.empty() && !b.dos.empty();
+    if (!dos && (a.nt.empty() || b.nt.empty())) return false;
+    inA = dos ? a.dos : a.nt;
+    inB = dos ? b.dos : b.nt;
+    return true;
+}
+
+// A drive root ("C:\") or the root of a share ("\\server\share").
+bool IsDosRoot(const std::wstring& path) {
+    if (path.size() <= 3 && path.size() >= 2 && path[1] == L':') return true;
+    if (path.compare(0, 2, L"\\\\") != 0) return false;
+    auto serverEnd = path.find(L'\\', 2);
+    if (serverEnd == std::wstring::npos) return true;
+    auto shareEnd = path.find(L'\\', serverEnd + 1);
+    return shareEnd == std::wstring::npos || shareEnd + 1 == path.size();
+}
+
+// folder is path itself or a folder above it, both in one form.
+bool IsAtOrAbove(const std::wstring& folder, const std::wstring& path) {
+    const std::wstring above = Collapsed(folder), below = Collapsed(path);
+    return SamePathIgnoringCase(below, above) ||
+           (below.size() > above.size() && (above.back() == L'\\' || below[above.size()] == L'\\') &&
+            SamePathIgnoringCase(below.substr(0, above.size()), above));
+}
+
+bool IsNetworkPath(const std::wstring& path, const DeletionSeams& seams) {
+    if (seams.isNetworkPath) return seams.isNetworkPath(path);
+    if (path.compare(0, 2, L"\\\\") == 0) return true;
+    return StartsWithDrive(path) && GetDriveTypeW((path.substr(0, 2) + L"\\").c_str()) == DRIVE_REMOTE;
+}
+
+std::wstring LocalAppData(const DeletionSeams& seams) {
+    if (seams.localAppData) return seams.localAppData();
+    wchar_t path[MAX_PATH];
+    return SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))
+               ? std::wstring(path)
+               : std::wstring();
+}
+
+// ---- What no folder may turn out to be ---------------------------------------------------
+
+// The save path and its VirtualStore copy, and every folder above either, by identity
+// (which sees through a junction or link that a file server follows) and by final path.
+struct ForbiddenFolders {
+    std::vector<FileIdentity> identities;
+    std::vector<FinalPath> finals;
+};
+
+// Adds a folder and those above it; returns its final path. shown names it in the error
+// raised when it cannot be resolved.
+FinalPath AddForbidden(ForbiddenFolders& forbidden, const std::wstring& path, const std::string& shown,
+                       const DeletionSeams& seams) {
+    FileHandle folder = OpenToIdentify(path);
+    const FinalPath final = folder.IsOpen() ? FinalPathOf(folder.Get(), seams) : FinalPath{};
+    if (!final.Known()) throw Exception(FormatText(kFolderNotResolved, {shown}) + kNothingDeleted);
+    forbidden.finals.push_back(final);
+    forbidden.identities.push_back(IdentityOf(folder.Get(), seams.fileInformation, seams.classicInformation));
+    // Above the path as given and above where it really is (it may be a link itself); each
+    // folder once, the folder itself being open already.
+    std::vector<std::wstring> above;
+    for (const std::wstring& start : {path, final.dos}) {
+        const std::vector<std::wstring> folders = FolderAndAncestors(start);
+        for (auto each = folders.begin() + 1; each != folders.end(); ++each)
+            if (std::none_of(above.begin(), above.end(),
+                             [&each](const std::wstring& seen) { return SamePathIgnoringCase(seen, *each); }))
+                above.push_back(*each);
+    }
+    for (const std::wstring& each : above) {
+        FileHandle ancestor = OpenToIdentify(each);
+        if (ancestor.IsOpen())
+            forbidden.identities.push_back(
+                IdentityOf(ancestor.Get(), seams.fileInformation, seams.classicInformation));
+    }
+    return final;
+}
+
+// Refuses a folder that is a volume's root, a forbidden folder or above one: emptying it
+// would delete the user's own files. A link or junction that leads elsewhere, such as a
+// cache moved to another drive, is fine.
+void Check(const HeldFolder& held, const FinalPath& final, const ForbiddenFolders& forbidden,
+           const DeletionSeams& seams) {
+    bool refused = (!final.dos.empty() && IsDosRoot(final.dos)) || IsNtVolumeRoot(final.nt);
+    for (const FinalPath& other : forbidden.finals) {
+        std::wstring folder, base;
+        if (!InOneForm(final, other, folder, base))
+            throw Exception(FormatText(kFolderNotResolved, {held.shown}) + kNothingDeleted);
+        refused = refused || IsAtOrAbove(folder, base);
+    }
+    const FileIdentity identity = IdentityOf(held.folder.Handle(), seams.fileInformation, seams.classicInformation);
+    for (const FileIdentity& other : forbidden.identities) refused = refused || SameIdentity(identity, other);
+    if (!final.dos.empty()) {
+        FileHandle root = OpenToIdentify(FolderAndAncestors(final.dos).back());
+        if (root.IsOpen())
+            refused = refused || SameIdentity(identity, IdentityOf(root.Get(), seams.fileInformation,
+                                                                   seams.classicInformation));
+    }
+    if (refused)
+        throw Exception(FormatText(kFolderIsRootOrAbove, {held.shown, WideToAnsi(final.Shown())}) + kNothingDeleted);
+}
+
+// Where a link or junction at the folder leads, when that is not its base's own final path
+// followed by its name: both sides resolved alike, so a doubled separator, case, short
+// names, SUBST and mapped drives add nothing.
+std::wstring RealPlace(const FinalPath& final, const FinalPath& base, const wchar_t* leaf) {
+    std::wstring folder, expected;
+    if (!InOneForm(final, base, folder, expected)) return final.Shown();
+    return SamePathIgnoringCase(Collapsed(folder), Collapsed(expected + L"\\" + leaf)) ? std::wstring()
+                                                                                         : final.Shown();
+}
+
+}  // namespace
+
+std::vector<std::wstring> FolderAndAncestors(const std::wstring& path) {
+    std::wstring::size_type rootEnd = 0;  // the root's length, its separator included
+    if (path.size() >= 3 && path[1] == L':' && path[2] == L'\\') {
+        rootEnd = 3;
+    } else if (path.compare(0, 2, L"\\\\") == 0) {
+        auto serverEnd = path.find(L'\\', 2);
+        auto shareEnd = serverEnd == std::wstring::npos ? serverEnd : path.find(L'\\', serverEnd + 1);
+        if (serverEnd == std::wstring::npos || serverEnd == 2 || shareEnd == serverEnd + 1) return {path};
+        rootEnd = shareEnd == std::wstring::npos ? path.size() + 1 : shareEnd + 1;
+    } else {
+        return {path};
+    }
+    const std::wstring root = rootEnd > path.size() ? path + L"\\" : path.substr(0, rootEnd);
+    std::wstring rest = rootEnd > path.size() ? std::wstring() : path.substr(rootEnd);
+    std::vector<std::wstring> folders;
+    for (;;) {
+        while (!rest.empty() && rest.back() == L'\\') rest.pop_back();
+        if (rest.empty()) break;
+        folders.push_back(root + rest);
+        auto separator = rest.rfind(L'\\');
+        rest.erase(separator == std::wstring::npos ? 0 : separator);
+    }
+    folders.push_back(root);
+    return folders;
+}
+
+std::wstring VirtualStoreFolder(const std::wstring& localAppData, const std::wstring& folder) {
+    if (localAppData.empty() || !StartsWithDrive(folder) || folder.size() < 3 || folder[2] != L'\\') return {};
+    std::wstring store = localAppData;
+    while (!store.empty() && store.back() == L'\\') store.pop_back();
+    std::wstring rest = folder.substr(2);
+    while (rest.size() > 1 && rest.back() == L'\\') rest.pop_back();
+    return store + L"\\VirtualStore" + (rest == L"\\" ? std::wstring() : rest);
+}
+
+bool IsNtVolumeRoot(const std::wstring& path) {
+    const std::wstring device = L"\\Device\\";
+    if (path.size() <= device.size() || !SamePathIgnoringCase(path.substr(0, device.size()), device)) return false;
+    std::vector<std::wstring> parts;
+    std::wstring rest = path.substr(device.size());
+    for (std::wstring::size_type start = 0; start < rest.size();) {
+        auto end = rest.find(L'\\', start);
+        if (end == std::wstring::npos) end = rest.size();
+        if (end > start) parts.push_back(rest.substr(start, end - start));
+        start = end + 1;
+    }
+    if (parts.size() == 1) return true;  // \Device\HarddiskVolume3
+    return parts.size() <= 3 && SamePathIgnoringCase(parts[0], L"Mup");
+}
+
+CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const DeletionSeams& seams) {
+    const std::wstring wideSave = AnsiToWide(savePath);
+    for (int i = 0; i < 2; ++i) {
+        HeldFolder held;
+        held.shown = savePath + "\\" + WideToAnsi(kLeaves[i]);
+        held.countsWith = i;
+        held.path = AnsiToWide(held.shown);
+        folders_.push_back(std::move(held));
+    }
+    // Windows redirects a 32-bit program's writes below Program Files or Windows to
+    // VirtualStore, and the program then reads its own copy there: JV-Link loaded in such
+    // a program keeps its cache there too.
+    std::wstring store;
+    if (StartsWithDrive(wideSave) && !IsNetworkPath(wideSave, seams)) {
+        const std::wstring localAppData = LocalAppData(seams);
+        store = VirtualStoreFolder(localAppData, wideSave);
+        for (int i = 0; i < 2; ++i) {
+            const std::wstring copy = VirtualStoreFolder(localAppData, folders_[i].path);
+            if (copy.empty() || !IsFolder(copy)) continue;
+            HeldFolder held;
+            held.shown = WideToAnsi(copy);
+            held.countsWith = i;
+            held.virtualStore = true;
+            held.path = copy;
+            folders_.push_back(std::move(held));
+        }
+    }
+
+    bool anyOpen = false;
+    for (HeldFolder& held : folders_) {
+        const bool exists = held.virtualStore || FolderFileList::FolderExists(held.shown);
+        if (!exists) continue;
+        DWORD error = 0;
+        held.folder.SetDirectoryQuery(seams.directoryQuery);
+        if (held.folder.Open(held.path, error)) {
+            anyOpen = true;
+            continue;
+        }
+        // Gone since it was looked at: as if it had not been there.
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) continue;
+        throw Exception(FormatText(kFolderNotOpened, {held.shown, std::to_string(error)}) + kNothingDeleted);
+    }
+    if (anyOpen) {
+        ForbiddenFolders forbidden;
+        const FinalPath saveFinal = AddForbidden(forbidden, wideSave, savePath, seams);
+        FinalPath storeFinal;
+        if (!store.empty() && IsFolder(store)) storeFinal = AddForbidden(forbidden, store, WideToAnsi(store), seams);
+        RealPathQuery realPath;
+        for (HeldFolder& held : folders_) {
+            if (!held.folder.IsOpen()) continue;
+            const FinalPath final = FinalPathOf(held.folder.Handle(), seams);
+            if (!final.Known()) throw Exception(FormatText(kFolderNotResolved, {held.shown}) + kNothingDeleted);
+            Check(held, final, forbidden, seams);
+            held.realPlace = RealPlace(final, held.virtualStore ? storeFinal : saveFinal, kLeaves[held.countsWith]);
+            held.identity = IdentityOf(held.folder.Handle(), seams.fileInformation, seams.classicInformation);
+            held.network = IsNetworkPath(held.path, seams);
+            // Wine: where the folder was at the check, which its entries must still be in.
+            DWORD attributes = 0;
+            if (check == LinkCheck::FinalPathInside &&
+                realPath.AttributesAndPath(held.folder.Handle(), attributes, held.realPath) &&
+                (held.realPath.empty() || held.realPath.back() != L'\\'))
+                held.realPath += L'\\';
+        }
+    }
+    if (seams.onStage) seams.onStage(DeletionStage::FoldersChecked, 0);
+}

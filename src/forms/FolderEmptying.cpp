@@ -1,0 +1,195 @@
+#include "forms/FolderEmptying.h"
+
+#include <windows.h>
+#include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+#include "base/AnsiPath.h"
+#include "base/Exception.h"
+#include "base/FileHandle.h"
+#include "base/RealPathQuery.h"
+#include "components/FileNames.h"
+
+namespace {
+
+const char kFolderNotListed[] = "フォルダ「%s」の中を読み取れなかったため、キャッシュデータの削除を中止しました。";
+
+const DWORD kNotAdmitted = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
+
+// FILE_DISPOSITION_INFO_EX (Windows 10 1607 and later), which the Windows 7 headers do not
+// name: with POSIX semantics the name is gone at once, even while another program still
+// holds the file open, so JV-Link can create a file of that name again.
+const auto kFileDispositionInfoExClass = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+const ULONG kDispositionDelete = 0x1;
+const ULONG kDispositionPosixSemantics = 0x2;
+
+// A listed name that would not name itself when opened is never opened: one with a
+// separator (a best-fit "¥" reads as "\") or a wildcard. Opened relative to the folder's
+// handle, Windows hands a name to the file system as it is, so a device's name ("aux.dat")
+// or a trailing dot or space ("x.") is an ordinary name there. Wine resolves such names
+// through the path rules ("x." would open "x", "nul.txt" the null device): under Wine they
+// are not opened.
+bool NamesItselfExactly(const std::string& name, LinkCheck check) {
+    if (name.empty() || HasPathCharacter(name) || name.find_first_of("*?") != std::string::npos) return false;
+    if (check == LinkCheck::None) return true;
+    const char last = name.back();  // "." and " " are never trail bytes
+    return last != '.' && last != ' ' && !IsDosDeviceName(AnsiToWide(name));
+}
+
+bool UnsupportedHere(DWORD error) {
+    return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED;
+}
+
+// The attributes of an open entry, asked as the system's own delete asks: FAT32 and exFAT
+// refuse FileAttributeTagInfo, and answer FileBasicInfo.
+bool EntryAttributes(HANDLE entry, FileInformationFunction information, DWORD& attributes) {
+    FILE_ATTRIBUTE_TAG_INFO tag;
+    if (information(entry, FileAttributeTagInfo, &tag, sizeof tag)) {
+        attributes = tag.FileAttributes;
+        return true;
+    }
+    if (!UnsupportedHere(GetLastError())) return false;
+    FILE_BASIC_INFO basic;
+    if (!information(entry, FileBasicInfo, &basic, sizeof basic)) return false;
+    attributes = basic.FileAttributes;
+    return true;
+}
+
+// Deletes listed entries of one held folder, each opened inside it and deleted through the
+// handle it was checked on, and counts what is gone and what stayed.
+class FolderDeletion {
+public:
+    FolderDeletion(const HeldFolder& held, LinkCheck check, const DeletionSeams& seams)
+        : held_(held), check_(check), seams_(seams) {}
+
+    // Sets the entry's delete disposition when it is admissible.
+    void Delete(const std::string& name) {
+        ++tried_;
+        if (!NamesItselfExactly(name, check_) || !FolderStillThere()) return;
+        std::wstring wideName = AnsiToWide(name);
+        LONG status = 0;
+        FileHandle entry = held_.folder.OpenEntry(wideName, DELETE | FILE_READ_ATTRIBUTES, status);
+        if (!entry.IsOpen()) return;
+        DWORD attributes = 0;
+        if (check_ == LinkCheck::FinalPathInside) {
+            std::wstring path;
+            if (held_.realPath.empty() || !query_.AttributesAndPath(entry.Get(), attributes, path) ||
+                path != held_.realPath + wideName)
+                return;
+        } else if (!EntryAttributes(entry.Get(), seams_.fileInformation, attributes)) {
+            return;
+        }
+        if (attributes & kNotAdmitted) return;
+        if (!SetDeleteDisposition(entry.Get())) return;
+        disposed_.push_back(std::move(wideName));
+    }
+
+    // Wine removes an entry only when its handle closes, and can fail there without a word:
+    // the folder is read again through its handle (once, since under Wine looking up a
+    // missing name scans the whole folder), and only the names no longer there count.
+    FolderOutcome Recount(const std::function<void()>& tick) {
+        std::unordered_map<std::wstring, DWORD> left;
+        const bool listed = held_.folder.ForEachEntry([&](const std::wstring& name, DWORD attributes) {
+            if (tick) tick();
+            left.emplace(name, attributes);
+        });
+        FolderOutcome outcome;
+        std::unordered_set<std::wstring> going;
+        for (const std::wstring& name : disposed_) {
+            if (listed && left.count(name) == 0) {
+                ++outcome.gone;
+            } else if (StillGoing(name)) {
+                ++outcome.gone;
+                going.insert(name);
+            }
+        }
+        if (listed) {
+            for (const auto& entry : left)
+                if (!(entry.second & kNotAdmitted) && going.count(entry.first) == 0) ++outcome.stayed;
+        } else {
+            outcome.stayed = std::max(0, tried_ - outcome.gone);  // what could not be confirmed gone
+        }
+        return outcome;
+    }
+
+private:
+    // On a share, the server finds each entry by its path from the share, not through the
+    // folder's handle: before each entry the folder's path must still lead to the held
+    // folder. Once it does not (or cannot be told), nothing more is deleted there.
+    bool FolderStillThere() {
+        if (!held_.network || stopped_) return !stopped_;
+        FileHandle again = OpenToIdentify(held_.path);
+        stopped_ = !again.IsOpen() ||
+                   !SameIdentity(IdentityOf(again.Get(), seams_.fileInformation, seams_.classicInformation),
+                                 held_.identity);
+        return !stopped_;
+    }
+
+    // POSIX semantics where the system and the file system know them (the name goes at
+    // once); else, for the rest of the folder, the classic disposition. A read-only file
+    // refuses both.
+    bool SetDeleteDisposition(HANDLE entry) {
+        if (posix_) {
+            ULONG flags = kDispositionDelete | kDispositionPosixSemantics;
+            if (seams_.setInformation(entry, kFileDispositionInfoExClass, &flags, sizeof flags)) return true;
+            if (!UnsupportedHere(GetLastError())) return false;
+            posix_ = false;
+        }
+        FILE_DISPOSITION_INFO disposition{TRUE};
+        return seams_.setInformation(entry, FileDispositionInfo, &disposition, sizeof disposition) != FALSE;
+    }
+
+    // A name still listed: a file that another program holds open (with delete sharing)
+    // stays "delete pending" until it closes it. Windows refuses to open it meanwhile; Wine
+    // opens it and says so.
+    bool StillGoing(const std::wstring& name) const {
+        LONG status = 0;
+        FileHandle entry = held_.folder.OpenEntry(name, FILE_READ_ATTRIBUTES, status);
+        if (!entry.IsOpen()) return status == kStatusDeletePending || status == kStatusObjectNameNotFound;
+        FILE_STANDARD_INFO standard;
+        return GetFileInformationByHandleEx(entry.Get(), FileStandardInfo, &standard, sizeof standard) &&
+               standard.DeletePending;
+    }
+
+    const HeldFolder& held_;
+    LinkCheck check_;
+    const DeletionSeams& seams_;
+    RealPathQuery query_;
+    std::vector<std::wstring> disposed_;
+    int tried_ = 0;
+    bool posix_ = true;
+    bool stopped_ = false;
+};
+
+void Notify(const DeletionSeams& seams, DeletionStage stage, int folder) {
+    if (seams.onStage) seams.onStage(stage, folder);
+}
+
+}  // namespace
+
+FolderOutcome EmptyHeldFolder(FolderFileList& lister, const HeldFolder& held, int number, int folders,
+                              LinkCheck check, const DeletionProgress& progress, const DeletionSeams& seams) {
+    Notify(seams, DeletionStage::Listing, number);
+    const std::function<void()> reading = [&progress, number, folders] {
+        if (progress) progress(number, folders, 0, 0);
+    };
+    if (!lister.ReadOpenedFolder(held.shown, held.folder, reading))
+        throw Exception(FormatText(kFolderNotListed, {held.shown}));
+    Notify(seams, DeletionStage::Walking, number);
+    FolderDeletion deletion(held, check, seams);
+    const int total = lister.Count();
+    if (progress) progress(number, folders, 0, total);
+    for (int index = total - 1; index >= 0; --index) {
+        try {
+            deletion.Delete(lister.Name(index));
+        } catch (...) {
+            // One entry's failure never stops the walk.
+        }
+        if (progress) progress(number, folders, total - index, total);
+    }
+    return deletion.Recount([&progress, number, folders, total] {
+        if (progress) progress(number, folders, total, total);
+    });
+}
