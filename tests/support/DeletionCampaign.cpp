@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include "TestFiles.h"
 #include "components/FileNames.h"
+#include "base/AnsiPath.h"
 #include "components/FolderFileList.h"
 
 namespace {
@@ -112,16 +113,21 @@ using Tree = std::map<std::wstring, Node>;
 
 enum class ZoneKind { Missing, Folder, Moved, Looping };
 
-// Data or Cache: where its entries really are.
+// Data or Cache, or its copy in VirtualStore: where its entries really are.
 struct Zone {
     std::wstring name;   // "Data" or "Cache"
-    std::wstring named;  // <save>/<name>
+    std::wstring named;  // <save>/<name>, or <VirtualStore copy of save>/<name>
     std::wstring key;    // the folder it resolves to
     ZoneKind kind = ZoneKind::Missing;
     std::vector<std::wstring> plain, files, folders, inner;  // for links, locks and "¥" names
     std::set<std::wstring> used;                            // names taken, without regard to case
+    bool store = false;  // a VirtualStore copy: its stayed files count with Data's or Cache's
     bool Deletable() const { return kind == ZoneKind::Folder || kind == ZoneKind::Moved; }
 };
+
+// Where the round keeps its user's local application data, below which VirtualStore is.
+std::wstring roundLocalAppData;
+std::wstring RoundLocalAppData() { return roundLocalAppData; }
 
 const wchar_t* const kStems[] = {
     L"JV", L"cache", L"RACE", L"0B15", L"\u8868" /* 表 */, L"\u30BD" /* ソ */, L"\u80FD" /* 能 */,
@@ -314,7 +320,9 @@ private:
     std::wstring parent_, save_, savePath_;
     bool odd_ = false, unconvertible_ = false;
     std::vector<std::wstring> sentinels_, own_;
-    Zone zones_[2];
+    Zone zones_[4];          // Data, Cache, then their VirtualStore copies
+    std::wstring storeSave_;  // the save path's VirtualStore copy, a key
+    std::wstring question_;
     std::map<std::wstring, std::wstring> links_;  // link -> target
     std::map<std::wstring, std::wstring> inode_;  // name -> first name of the same file
     std::map<std::wstring, std::string> notes_;
@@ -384,11 +392,33 @@ void Round::Build(CampaignRound& round) {
         odd_ = true;
     }
 
-    zones_[0].name = L"Data";
-    zones_[1].name = L"Cache";
-    for (Zone& zone : zones_) MakeZone(zone);
+    zones_[0].name = zones_[2].name = L"Data";
+    zones_[1].name = zones_[3].name = L"Cache";
+    zones_[2].store = zones_[3].store = true;
+    MakeZone(zones_[0]);
+    MakeZone(zones_[1]);
+    // A program that wrote below a folder it may not write left its copies in VirtualStore.
+    // They draw from a generator of their own, so that every other draw of a seed stays.
+    Random main = random_;
+    random_ = Random(seed_ ^ 0x5649525455414Cull);
+    const bool store = !odd_ && !unconvertible_ && random_.Percent(40);
+    if (store) {
+        storeSave_ = L"Local/VirtualStore" + savePath_.substr(2);
+        while (storeSave_.back() == L'\\') storeSave_.pop_back();
+        for (wchar_t& ch : storeSave_)
+            if (ch == L'\\') ch = L'/';
+        for (std::wstring::size_type slash = 0; (slash = storeSave_.find(L'/', slash + 1)) != std::wstring::npos;)
+            if (GetFileAttributesW(Win(storeSave_.substr(0, slash)).c_str()) == INVALID_FILE_ATTRIBUTES)
+                MakeFolder(storeSave_.substr(0, slash));
+        MakeFolder(storeSave_);
+        features_ |= kVirtualStore;
+        MakeZone(zones_[2]);
+        MakeZone(zones_[3]);
+    }
+    std::swap(main, random_);
     if (!script_.empty()) RunScript("cd '" + unixTemp_ + "/" + Utf8(name_) + "' || exit 1\nR=$(pwd)\n" + script_);
     for (Zone& zone : zones_) {
+        if (&zone == &zones_[2]) std::swap(main, random_);
         if (!zone.plain.empty() && random_.Percent(25)) Lock(random_.Pick(zone.plain), false);
         if (!zone.plain.empty() && random_.Percent(20)) Lock(random_.Pick(zone.plain), true);
     }
@@ -399,19 +429,19 @@ void Round::Build(CampaignRound& round) {
 }
 
 void Round::MakeZone(Zone& zone) {
-    zone.named = Join(save_, zone.name);
+    zone.named = Join(zone.store ? storeSave_ : save_, zone.name);
     const int roll = random_.Below(100);
     if (roll < 10) return;  // missing
     if (roll < 20) {  // the folder's own link is followed on Windows too
         const int target = random_.Below(10);
         if (target < 4) {
             zone.kind = ZoneKind::Moved;
-            zone.key = L"moved-" + zone.name;
+            zone.key = L"moved-" + zone.name + (zone.store ? L"-copy" : L"");
             MakeFolder(zone.key);
             features_ |= kMovedFolder;
         } else {
             zone.kind = ZoneKind::Looping;
-            zone.key = target < 7 ? save_ : target < 9 ? parent_ : L"";
+            zone.key = target < 7 ? (zone.store && target < 5 ? storeSave_ : save_) : target < 9 ? parent_ : L"";
             features_ |= kLoopingLink;
         }
         UnixLink(zone.named, zone.key);
@@ -553,8 +583,14 @@ void Round::Run(CampaignRound& round) {
     refused_ = !SavePathRefusal(savePath_, ansi).empty();
     if (!refused_) {
         try {
+            // As the button does: the folders are held and named in the question, then emptied.
+            roundLocalAppData = root_ + L"\\Local";
+            DeletionSeams seams;
+            seams.localAppData = RoundLocalAppData;
+            CacheFolders folders(ansi, mode_, seams);
+            question_ = AnsiToWide(CacheDeletionQuestion(folders));
             FolderFileList lister;
-            counts_ = DeleteCacheFolders(lister, ansi, mode_);
+            counts_ = EmptyCacheFolders(folders, lister, mode_, {}, seams);
         } catch (const std::exception& error) {
             std::string what = error.what();
             std::wstring wide(what.size() + 1, L'\0');
@@ -567,6 +603,7 @@ void Round::Run(CampaignRound& round) {
     }
     SetCurrentDirectoryW(saved);
     round.counts = counts_;
+    round.question = Utf8(question_);
     round.refused = refused_;
     round.error = error_;
 }
@@ -586,7 +623,7 @@ void Round::Judge(CampaignRound& round, const Tree& before, const Tree& after) c
 
     // Wine removes a file held open with delete sharing only when its holder closes it, and
     // cannot tell that it is going: the run may count it as gone or as stayed.
-    int gone[2] = {0, 0}, uncertain[2] = {0, 0}, pending[2] = {0, 0};
+    int gone[4] = {0, 0, 0, 0}, uncertain[4] = {0, 0, 0, 0}, pending[4] = {0, 0, 0, 0};
     for (const auto& entry : before) {
         const std::wstring& key = entry.first;
         const Node& node = entry.second;
@@ -628,28 +665,55 @@ void Round::Judge(CampaignRound& round, const Tree& before, const Tree& after) c
     if (ran && !error_.empty() && round.deletions > 0)
         violate("deleted before an error", std::to_string(round.deletions) + " entries gone, then " + error_);
     if (!ended) return;
-    const int counted[2] = {counts_.data, counts_.cache};
-    for (int i = 0; i < 2; ++i) {
+    // The question names each folder that will be emptied, and where a link at one leads.
+    std::vector<int> counted = {counts_.data, counts_.cache};
+    for (int i = 2; i < 4; ++i) {
+        if (!zones_[i].Deletable()) continue;
+        if (counts_.virtualStore.size() < counted.size() - 1) {
+            violate("VirtualStore copy not emptied", Shown(zones_[i].named));
+            return;
+        }
+        counted.push_back(counts_.virtualStore[counted.size() - 2]);
+    }
+    for (const Zone& zone : zones_) {
+        if (zone.store && !zone.Deletable()) continue;
+        const std::wstring folder = savePath_ + L"\\" + zone.name;
+        const std::wstring shown = zone.store ? roundLocalAppData + L"\\VirtualStore" + folder.substr(2) : folder;
+        const std::wstring note = L"（実際の場所：" + Win(zone.key).substr(4) + L"）";
+        const auto at = question_.find(shown);
+        const bool noted = at != std::wstring::npos && question_.compare(at + shown.size(), 7, note, 0, 7) == 0;
+        if (at == std::wstring::npos) violate("folder not in the question", Shown(shown));
+        else if (noted != (zone.kind == ZoneKind::Moved))
+            violate(noted ? "real place named without a link" : "link's real place not named", Shown(shown));
+        else if (noted && question_.compare(at + shown.size(), note.size(), note) != 0)
+            violate("real place named wrongly", Shown(question_.substr(at)));
+    }
+    for (int i = 0, slot = 0; i < 4; ++i) {
+        if (zones_[i].store && !zones_[i].Deletable()) continue;
+        const int index = slot++;
         if (zones_[i].kind == ZoneKind::Looping) continue;
-        if (counted[i] < gone[i] - pending[i] || counted[i] > gone[i] + uncertain[i])
-            violate("count differs", Shown(zones_[i].name) + " counted " + std::to_string(counted[i]) + ", " +
+        if (counted[index] < gone[i] - pending[i] || counted[index] > gone[i] + uncertain[i])
+            violate("count differs", Shown(zones_[i].named) + " counted " + std::to_string(counted[index]) + ", " +
                                          std::to_string(gone[i]) + " gone" +
                                          (uncertain[i] ? " (+" + std::to_string(uncertain[i]) + " links unknown)" : ""));
     }
-    // What stayed: the plain entries still directly in each folder.
+    // What stayed: the plain entries still directly in each folder, a copy's with its own.
     const int reportedStayed[2] = {counts_.dataStayed, counts_.cacheStayed};
-    for (int i = 0; i < 2; ++i) {
+    int stayed[2] = {0, 0}, slack[2] = {0, 0};
+    for (int i = 0; i < 4; ++i) {
         const Zone& zone = zones_[i];
-        int stayed = 0;
+        slack[i % 2] += pending[i] + uncertain[i];
         if (zone.Deletable())
             for (const auto& entry : after)
-                if (ParentOf(entry.first) == zone.key && !(entry.second.attributes & kProtected)) ++stayed;
-        // A link whose target went after the recount (held open with delete sharing) was still
-        // listed then.
-        if (reportedStayed[i] < stayed || reportedStayed[i] > stayed + pending[i] + uncertain[i])
-            violate("stayed count differs", Shown(zone.name) + " reported " + std::to_string(reportedStayed[i]) +
-                                                " stayed, " + std::to_string(stayed) + " there");
+                if (ParentOf(entry.first) == zone.key && !(entry.second.attributes & kProtected)) ++stayed[i % 2];
     }
+    // A link whose target went after the recount (held open with delete sharing) was still
+    // listed then.
+    for (int i = 0; i < 2; ++i)
+        if (reportedStayed[i] < stayed[i] || reportedStayed[i] > stayed[i] + slack[i])
+            violate("stayed count differs", Shown(zones_[i].name) + " reported " +
+                                                std::to_string(reportedStayed[i]) + " stayed, " +
+                                                std::to_string(stayed[i]) + " there");
 }
 
 std::string Round::Listing(const CampaignRound& round, const Tree& before) const {
@@ -659,7 +723,8 @@ std::string Round::Listing(const CampaignRound& round, const Tree& before) const
                        std::to_string(maxEntries_) + " draws a folder\n";
     text += "  save path given: " + round.savePath + "\n";
     for (const Zone& zone : zones_) {
-        text += "  " + Shown(zone.name) + ": " + kinds[static_cast<int>(zone.kind)];
+        if (zone.store && zone.named.empty()) continue;
+        text += "  " + Shown(zone.named) + ": " + kinds[static_cast<int>(zone.kind)];
         if (zone.kind == ZoneKind::Moved || zone.kind == ZoneKind::Looping)
             text += zone.key.empty() ? "the campaign folder" : Shown(zone.key);
         text += "\n";
@@ -668,6 +733,7 @@ std::string Round::Listing(const CampaignRound& round, const Tree& before) const
             ", counted Data " + std::to_string(counts_.data) + " (" + std::to_string(counts_.dataStayed) +
             " stayed), Cache " + std::to_string(counts_.cache) + " (" + std::to_string(counts_.cacheStayed) +
             " stayed)\n";
+    text += "  question: " + round.question + "\n";
     text += "  violations:\n";
     for (const std::string& violation : round.violations) text += "    " + violation + "\n";
     text += "  tree before the run, under " + Shown(root_) + ":\n";

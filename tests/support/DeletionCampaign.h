@@ -27,6 +27,7 @@ enum CampaignFeature : unsigned {
     kDeviceNames = 1u << 13,         // "nul.txt", "COM1.dat": the system reads them as devices
     kDeleteSharedLock = 1u << 14,    // a file held open with delete sharing: it goes when closed
     kLoopAfterFullData = 1u << 15,   // Cache loops while Data holds plain files to delete
+    kVirtualStore = 1u << 16,        // Data or Cache has a copy in VirtualStore
 };
 
 struct CampaignRound {
@@ -38,6 +39,7 @@ struct CampaignRound {
     int entries = 0;    // entries made directly in Data and Cache (or where they lead)
     int deletions = 0;  // entries of the tree gone after the run
     CacheDeletionCounts counts;  // deleted and stayed
+    std::string question;        // what the user was asked, UTF-8
     bool refused = false;
     std::string error;                    // the exception that ended the run, UTF-8
     std::vector<std::string> violations;  // "invariant: what", UTF-8

@@ -26,14 +26,15 @@ void RunFixedSeeds(LinkCheck mode, unsigned mustReach) {
 TEST(Campaign, WindowsDeletionKeepsEveryInvariant) {
     RunFixedSeeds(LinkCheck::None, kLookAlikeNames | kNulInSavePath | kControlInSavePath | kLoopingLink |
                                        kMovedFolder | kHardLinks | kTrailingDots | kYenNames | kLockedFile |
-                                       kLongNames | kDeviceNames | kDeleteSharedLock | kLoopAfterFullData);
+                                       kLongNames | kDeviceNames | kDeleteSharedLock | kLoopAfterFullData |
+                                       kVirtualStore);
 }
 
 TEST(Campaign, WineDeletionKeepsEveryInvariant) {
     RunFixedSeeds(LinkCheck::FinalPathInside,
                   kLookAlikeNames | kNulInSavePath | kControlInSavePath | kLoopingLink | kMovedFolder | kUnixLinks |
                       kHardLinks | kCaseTwins | kTrailingDots | kYenNames | kLockedFile | kLongNames | kDeviceNames |
-                      kDeleteSharedLock | kLoopAfterFullData);
+                      kDeleteSharedLock | kLoopAfterFullData | kVirtualStore);
 }
 
 }  // namespace
