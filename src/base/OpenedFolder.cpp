@@ -67,7 +67,8 @@ bool SameIdentity(const FileIdentity& a, const FileIdentity& b) {
     return false;
 }
 
-FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information, ClassicInformationFunction classic) {
+FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information, ClassicInformationFunction classic,
+                        bool classicToo) {
     FileIdentity identity;
     FileIdInformation id{};
     if (information(handle, kFileIdInfoClass, &id, sizeof id) && !AllZero(id.FileId, sizeof id.FileId)) {
@@ -76,7 +77,7 @@ FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information, Clas
         std::memcpy(identity.id128, &id.FileId, sizeof identity.id128);
     }
     BY_HANDLE_FILE_INFORMATION file;
-    if (classic(handle, &file) && (file.nFileIndexHigh || file.nFileIndexLow)) {
+    if ((classicToo || !identity.hasId128) && classic(handle, &file) && (file.nFileIndexHigh || file.nFileIndexLow)) {
         identity.hasIndex = true;
         identity.volume = file.dwVolumeSerialNumber;
         identity.index = (static_cast<ULONGLONG>(file.nFileIndexHigh) << 32) | file.nFileIndexLow;

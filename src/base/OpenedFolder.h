@@ -36,8 +36,10 @@ using ClassicInformationFunction = BOOL(WINAPI*)(HANDLE, LPBY_HANDLE_FILE_INFORM
 // The identity of an open handle: FileIdInfo where the file system answers it, else the
 // classic GetFileInformationByHandle (FAT32, exFAT and older systems). A file system
 // without file ids reports 0: such an id is unknown, or every file would be the same.
+// With classicToo false, the classic identity is asked only where FileIdInfo has none
+// (under Wine the classic query also asks the volume, and costs several times as much).
 FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information = GetFileInformationByHandleEx,
-                        ClassicInformationFunction classic = GetFileInformationByHandle);
+                        ClassicInformationFunction classic = GetFileInformationByHandle, bool classicToo = true);
 
 // Opens a file or folder where links and junctions lead, only to learn who and where it is.
 FileHandle OpenToIdentify(const std::wstring& path);

@@ -121,9 +121,9 @@ private:
     bool FolderStillThere() {
         if (!held_.network || stopped_) return !stopped_;
         FileHandle again = OpenToIdentify(held_.path);
-        stopped_ = !again.IsOpen() ||
-                   !SameIdentity(IdentityOf(again.Get(), seams_.fileInformation, seams_.classicInformation),
-                                 held_.identity);
+        stopped_ = !again.IsOpen() || !SameIdentity(IdentityOf(again.Get(), seams_.fileInformation,
+                                                               seams_.classicInformation, false),
+                                                    held_.identity);
         return !stopped_;
     }
 
