@@ -32,6 +32,10 @@ const char kAlreadyDeleted[] = "%s内のキャッシュデータ%d個は、す�
 const char kQuestion[] = "次のフォルダ内にあるキャッシュデータを削除します。よろしいですか？\r\n";
 const char kVirtualStoreQuestion[] =
     "\r\n\r\nWindowsの互換機能（VirtualStore）により、次のフォルダに保存されたキャッシュデータも削除します。\r\n";
+// Names the programs that have JV-Link loaded, which may hold the cache's files or write to
+// it meanwhile; the user may still go on.
+const char kJVLinkUsersQuestion[] =
+    "\r\n\r\nJV-Linkを使用中のソフトが起動しています。終了してから削除することをお勧めします。\r\n";
 // Added after a folder's path where a link or junction at it leads elsewhere.
 const char kRealPlace[] = "（実際の場所：%s）";
 
@@ -109,11 +113,13 @@ LinkCheck LinkCheckForThisSystem() {
     return RunningUnderWine() ? LinkCheck::FinalPathInside : LinkCheck::None;
 }
 
-std::string CacheDeletionQuestion(const CacheFolders& folders) {
+std::string CacheDeletionQuestion(const CacheFolders& folders, const std::vector<std::wstring>& jvlinkUsers) {
     const std::vector<HeldFolder>& held = folders.Folders();
     std::string question = kQuestion + Named(held[0]) + "\r" + "\n" + Named(held[1]);
     for (std::size_t i = 2; i < held.size(); ++i)
         question += (i == 2 ? kVirtualStoreQuestion : "\r\n") + Named(held[i]);
+    for (std::size_t i = 0; i < jvlinkUsers.size(); ++i)
+        question += (i == 0 ? kJVLinkUsersQuestion : "\r\n") + WideToAnsi(jvlinkUsers[i]);
     return question;
 }
 

@@ -37,8 +37,9 @@ struct CacheDeletionCounts {
 };
 
 // The question asked before anything is deleted: Data and Cache (each followed by where a
-// link at it leads, when elsewhere), then the VirtualStore copies that go too.
-std::string CacheDeletionQuestion(const CacheFolders& folders);
+// link at it leads, when elsewhere), then the VirtualStore copies that go too, then the
+// other programs that have JV-Link loaded (their file names), when there are any.
+std::string CacheDeletionQuestion(const CacheFolders& folders, const std::vector<std::wstring>& jvlinkUsers = {});
 
 // The delete button's work once the user has answered Yes: each held folder in turn is
 // listed with the lister through its handle and emptied. An error that ends the run says

@@ -10,6 +10,7 @@
 #include "forms/MainFormDefinition.h"
 #include "forms/Unit6.h"
 #include "jvlink/JVLinkErrors.h"
+#include "jvlink/JVLinkUsers.h"
 #include "resource.h"
 
 TMainForm* MainForm = nullptr;
@@ -319,9 +320,11 @@ void TMainForm::SpeedButton1Click() {
     }
     // Every folder the question names is opened and checked first, and held until the run
     // ends: what the user is shown is what is emptied. A check that fails is shown by the
-    // error display instead of the question. No answers close them.
+    // error display instead of the question. No answers close them. The programs that have
+    // JV-Link loaded are looked for each time, since they start and end in between.
     const LinkCheck check = LinkCheckForThisSystem();
     std::unique_ptr<CacheFolders> folders;
+    std::vector<std::wstring> jvlinkUsers;
     {
         const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
         struct CursorBack {
@@ -329,8 +332,9 @@ void TMainForm::SpeedButton1Click() {
             ~CursorBack() { SetCursor(cursor); }
         } back{previous};
         folders.reset(new CacheFolders(savePath, check));
+        jvlinkUsers = ProgramsUsingJVLink();
     }
-    if (MessageDlg(CacheDeletionQuestion(*folders), mtConfirmation, mbYes | mbNo) != mrYes) return;
+    if (MessageDlg(CacheDeletionQuestion(*folders, jvlinkUsers), mtConfirmation, mbYes | mbNo) != mrYes) return;
 
     struct BusyScope {
         TMainForm& form;

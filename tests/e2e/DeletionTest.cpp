@@ -376,6 +376,38 @@ TEST_F(Deletion, AFolderSwappedWhileTheQuestionIsShownLeadsNowhereElse) {
     RemoveUnixLink(data_);
 }
 
+// A program that has JV-Link loaded (the user's data software, still open) is named in the
+// question; the user may still answer No, and nothing goes. Once it has ended, the
+// question is the plain one again.
+TEST_F(Deletion, AProgramThatHasJVLinkLoadedIsNamedInTheQuestion) {
+    MakeFolder(data_);
+    WriteTextFile(data_ + "\\d.dat", "stays");
+    const auto before = Snapshot(root_.Path());
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    const std::string plain = kQuestion + data_ + "\r\n" + cache_;
+    auto ask = [this] {
+        ClickDelete();
+        HWND question = app_->WaitForDialog("確認");
+        if (!question) return std::string("<no question>");
+        const std::string text = DialogMessage(question);
+        ClickButton(question, "いいえ(&N)");
+        WaitUntilGone(question);
+        return text + app_->DialogAfterInput();
+    };
+    {
+        AppProcess user(Environment{}, AnsiToWide(BinaryFolder() + "\\jvlink_user.exe"));
+        HWND window = nullptr;
+        ASSERT_TRUE(Eventually([&] { return (window = user.FindWindowOfClass("JVLinkUser", "", false)) != nullptr; }));
+        EXPECT_EQ(ask(), plain + "\r\n\r\nJV-Linkを使用中のソフトが起動しています。終了してから削除することをお勧めします。"
+                                 "\r\njvlink_user.exe");
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(user.WaitForExit(), 0u);
+    }
+    EXPECT_EQ(ask(), plain);
+    EXPECT_EQ(Snapshot(root_.Path()), before);
+    CloseAndExpectExitZero();
+}
+
 // A program without a manifest that writes below Program Files has its writes kept in the
 // user's VirtualStore, and reads them back from there: JV-Link loaded in it keeps its cache
 // there. That copy is named after the two folders, emptied with them and counted.

@@ -1,0 +1,177 @@
+#include "jvlink/JVLinkUsers.h"
+
+#include <tlhelp32.h>
+#include <algorithm>
+#include "base/FileHandle.h"
+#include "jvlink/JVDTLabLib_TLB.h"
+
+namespace {
+
+// The registry view of this build's bitness: a 32-bit program (as JV-Link is a 32-bit
+// control) reads the 32-bit classes, also on 64-bit Windows.
+const REGSAM kThisView = sizeof(void*) == 8 ? KEY_WOW64_64KEY : KEY_WOW64_32KEY;
+
+std::wstring Trimmed(const std::wstring& text) {
+    const auto first = text.find_first_not_of(L" \t");
+    if (first == std::wstring::npos) return {};
+    return text.substr(first, text.find_last_not_of(L" \t") - first + 1);
+}
+
+std::wstring FileNameOf(const std::wstring& path) {
+    const auto separator = path.find_last_of(L"\\/:");
+    return separator == std::wstring::npos ? path : path.substr(separator + 1);
+}
+
+std::wstring Expanded(const std::wstring& text) {
+    std::vector<wchar_t> buffer(text.size() + 1);
+    for (;;) {
+        const DWORD length = ExpandEnvironmentStringsW(text.c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return text;
+        if (length <= buffer.size()) return std::wstring(buffer.data());
+        buffer.resize(length);
+    }
+}
+
+bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
+// The default value of a key, as REG_SZ or REG_EXPAND_SZ.
+bool DefaultString(const std::wstring& key, std::wstring& value, bool& expand) {
+    HKEY handle = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_QUERY_VALUE | kThisView, &handle) != ERROR_SUCCESS)
+        return false;
+    DWORD type = 0, size = 0;
+    bool read = RegQueryValueExW(handle, nullptr, nullptr, &type, nullptr, &size) == ERROR_SUCCESS &&
+                (type == REG_SZ || type == REG_EXPAND_SZ);
+    std::vector<wchar_t> buffer(size / sizeof(wchar_t) + 1, L'\0');
+    DWORD bytes = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
+    read = read && RegQueryValueExW(handle, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                                    &bytes) == ERROR_SUCCESS;
+    RegCloseKey(handle);
+    if (!read) return false;
+    buffer.back() = L'\0';
+    value = buffer.data();
+    expand = type == REG_EXPAND_SZ;
+    return true;
+}
+
+std::vector<RunningProcess> SystemProcesses() {
+    std::vector<RunningProcess> processes;
+    FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.IsOpen()) return processes;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot.Get(), &entry); more; more = Process32NextW(snapshot.Get(), &entry))
+        processes.push_back(RunningProcess{entry.th32ProcessID, entry.szExeFile});
+    return processes;
+}
+
+bool IsWow64(HANDLE process) {
+    BOOL wow64 = FALSE;
+    return IsWow64Process(process, &wow64) && wow64;
+}
+
+bool SystemModules(DWORD id, std::vector<std::wstring>& modules) {
+    // Services and other users' desktops are in other sessions: nothing this user could
+    // close from here, and most of a desktop's processes are left without being opened.
+    static DWORD ownSession = 0;
+    static const bool known = ProcessIdToSessionId(GetCurrentProcessId(), &ownSession) != FALSE;
+    DWORD session = 0;
+    if (known && ProcessIdToSessionId(id, &session) && session != ownSession) return false;
+    // Another user's process, or an elevated one, cannot be opened: it is not looked at.
+    HANDLE opened = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
+    if (!opened) return false;
+    FileHandle process(opened);
+    // JV-Link loads only into processes of its own bitness, which is this build's; most
+    // processes of a 64-bit desktop are left here, before any module is read.
+    if (IsWow64(process.Get()) != IsWow64(GetCurrentProcess())) return false;
+    // A process that is starting or ending refuses the snapshot for a moment
+    // (ERROR_BAD_LENGTH, ERROR_PARTIAL_COPY); one more try, then it is left out.
+    FileHandle snapshot(INVALID_HANDLE_VALUE);
+    for (int attempt = 0; attempt < 2 && !snapshot.IsOpen(); ++attempt)
+        snapshot = FileHandle(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, id));
+    if (!snapshot.IsOpen()) return false;
+    MODULEENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Module32FirstW(snapshot.Get(), &entry); more; more = Module32NextW(snapshot.Get(), &entry))
+        modules.push_back(entry.szExePath);
+    return true;
+}
+
+}  // namespace
+
+JVLinkFile InprocServerFile(const std::wstring& value, bool expand, const std::wstring& systemFolder,
+                            const std::function<bool(const std::wstring& path)>& exists) {
+    std::wstring path = Trimmed(expand ? Expanded(value) : value);
+    if (path.size() >= 2 && path.front() == L'"' && path.back() == L'"') path = Trimmed(path.substr(1, path.size() - 2));
+    JVLinkFile file;
+    file.name = FileNameOf(path);
+    if (path.empty()) return file;
+    if (path.find_first_of(L"\\/:") != std::wstring::npos) {
+        file.path = path;
+        return file;
+    }
+    // A bare name: where the loader looks for it first.
+    const std::wstring candidate =
+        systemFolder + (systemFolder.empty() || systemFolder.back() == L'\\' ? L"" : L"\\") + path;
+    if (exists(candidate)) file.path = candidate;
+    return file;
+}
+
+JVLinkFile FindJVLinkFile() {
+    CLSID classId;
+    if (FAILED(CLSIDFromProgID(kJVLinkProgId, &classId))) return {};
+    wchar_t text[40];
+    if (!StringFromGUID2(classId, text, 40)) return {};
+    std::wstring value;
+    bool expand = false;
+    if (!DefaultString(std::wstring(L"CLSID\\") + text + L"\\InprocServer32", value, expand)) return {};
+    // The system folder of this build's bitness: for a 32-bit program on 64-bit Windows the
+    // system redirects it to SysWOW64.
+    wchar_t system[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(system, MAX_PATH);
+    return InprocServerFile(value, expand, length && length < MAX_PATH ? system : L"", [](const std::wstring& path) {
+        const DWORD attributes = GetFileAttributesW(path.c_str());
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    });
+}
+
+ProcessSeams SystemProcessSeams() {
+    ProcessSeams seams;
+    seams.processes = SystemProcesses;
+    seams.modules = SystemModules;
+    seams.identity = [](const std::wstring& path) {
+        FileHandle file = OpenToIdentify(path);
+        return file.IsOpen() ? IdentityOf(file.Get(), GetFileInformationByHandleEx, GetFileInformationByHandle, false)
+                             : FileIdentity();
+    };
+    return seams;
+}
+
+std::vector<std::wstring> ProgramsUsing(const JVLinkFile& file, DWORD self, const ProcessSeams& seams) {
+    std::vector<std::wstring> names;
+    if (file.name.empty()) return names;
+    // Where the file itself is known, a module of the same name must be that very file
+    // (which sees through folder redirection); else the name alone decides.
+    const FileIdentity identity = file.path.empty() ? FileIdentity() : seams.identity(file.path);
+    for (const RunningProcess& process : seams.processes()) {
+        if (process.id == self) continue;  // this program hosts JV-Link too
+        std::vector<std::wstring> modules;
+        if (!seams.modules(process.id, modules)) continue;
+        const bool uses = std::any_of(modules.begin(), modules.end(), [&](const std::wstring& module) {
+            return SameNameIgnoringCase(FileNameOf(module), file.name) &&
+                   (!identity.Known() || SameIdentity(seams.identity(module), identity));
+        });
+        if (uses && std::none_of(names.begin(), names.end(), [&process](const std::wstring& name) {
+                return SameNameIgnoringCase(name, process.exeName);
+            }))
+            names.push_back(process.exeName);
+    }
+    return names;
+}
+
+std::vector<std::wstring> ProgramsUsingJVLink() {
+    return ProgramsUsing(FindJVLinkFile(), GetCurrentProcessId(), SystemProcessSeams());
+}
