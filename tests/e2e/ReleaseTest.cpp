@@ -150,8 +150,38 @@ TEST_F(Release, TheNoticesNameEveryRuntimeLibraryLinkedIn) {
         }
     }
     EXPECT_GE(linked.size(), 5u) << "the map lists too little to be the program's";
+    const std::string& text = notices->second;
     for (const std::string& name : linked)
-        EXPECT_NE(notices->second.find(name), std::string::npos) << name << " is linked in but not in the notices";
+        EXPECT_NE(text.find(name), std::string::npos) << name << " is linked in but not in the notices";
+
+    // Each section carries its licence's own terms, names only archives that are linked in,
+    // and no source file but the one header whose notice it carries.
+    const struct {
+        const char* heading;
+        std::vector<const char*> terms;
+    } sections[] = {
+        {"1. MinGW-w64 runtime", {"Redistribution and use in source and binary forms"}},
+        {"2. gdtoa", {"Permission to use, copy, modify, and distribute this software"}},
+        {"3. winpthreads",
+         {"Permission is hereby granted, free of charge", "Lockless Inc.",
+          "Redistribution and use in source and binary forms"}},
+        {"4. GCC runtime libraries", {"GCC RUNTIME LIBRARY EXCEPTION"}},
+    };
+    for (std::size_t i = 0; i < std::size(sections); ++i) {
+        const std::size_t start = text.find(sections[i].heading);
+        ASSERT_NE(start, std::string::npos) << sections[i].heading;
+        const std::size_t end = i + 1 < std::size(sections) ? text.find(sections[i + 1].heading) : text.size();
+        const std::string section = text.substr(start, end - start);
+        for (const char* term : sections[i].terms)
+            EXPECT_NE(section.find(term), std::string::npos) << sections[i].heading << " lacks " << term;
+        const std::string archives = section.substr(section.find('('), section.find(')') - section.find('(') + 1);
+        const std::regex archive(R"([\w+-]+\.(a|o))");
+        for (std::sregex_iterator at(archives.begin(), archives.end(), archive), none; at != none; ++at)
+            EXPECT_EQ(linked.count(at->str()), 1u) << sections[i].heading << " names " << at->str() << ", not linked in";
+    }
+    const std::regex sourceFile(R"([\w-]+\.(h|idl)\b)");
+    for (std::sregex_iterator at(text.begin(), text.end(), sourceFile), none; at != none; ++at)
+        EXPECT_EQ(at->str(), "pthread.h") << "the notices name a file that is not linked in";
 }
 
 }  // namespace
