@@ -33,7 +33,7 @@ const AtlEntryPoints& Atl() {
 void AxHost::Create(HWND parent, const RECT& bounds, const wchar_t* progId,
                     const std::vector<BYTE>& persistedState) {
     Release();
-    if (!Atl().createControl) throw EOleError("atl.dll でコントロールを表示できません。", E_NOINTERFACE);
+    if (!Atl().createControl) throw EOleError("atl.dllでコントロールを表示できません。", E_NOINTERFACE);
     window_ = CreateWindowExA(0, "AtlAxWin", "", WS_CHILD | WS_VISIBLE, bounds.left, bounds.top,
                               bounds.right - bounds.left, bounds.bottom - bounds.top, parent,
                               nullptr, GetModuleHandleA(nullptr), nullptr);

@@ -32,8 +32,10 @@ std::wstring ExecutableFolderWithSeparator() {
     return last == std::wstring::npos ? std::wstring() : path.substr(0, last + 1);
 }
 
+// Shown as the program closes: the position was not kept.
 const char kPathTooLong[] =
-    " のパスが長すぎるため、ウィンドウの位置を保存できません。プログラムを短いパスのフォルダに置いてください。";
+    "設定ファイル「%s」の場所が長すぎるため、ウィンドウの位置を保存できませんでした。"
+    "JVCacheClean.exeを、パスの短いフォルダ（C:\\Toolsなど）に移してください。";
 
 int DigitValue(char ch, bool hexadecimal) {
     if (ch >= '0' && ch <= '9') return ch - '0';
@@ -63,7 +65,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) const {
-    if (!Usable()) throw ESettingsError(Path() + kPathTooLong);
+    if (!Usable()) throw ESettingsError(FormatText(kPathTooLong, {Path()}));
     if (!WritePrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(), AnsiToWide(value).c_str(),
                                     path_.c_str()))
         throw ESettingsError(Path() + " に書き込めません");

@@ -8,24 +8,29 @@
 
 namespace {
 
-// Texts of the refusals, shown before anything is asked or deleted.
+// Texts of the refusals, shown before anything is asked or deleted; each says where the
+// save path is set.
 const char kEmptySavePath[] =
-    "JV-Linkの保存パスが設定されていません。「JV Link 設定」で保存パスを設定してから実行してください。";
+    "JV-Linkの保存パスが設定されていません。"
+    "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを設定してから、もう一度お試しください。";
 const char kRelativeSavePath[] =
-    "JV-Linkの保存パス「%s」はドライブ名から始まる完全なパスではないため、キャッシュデータを削除できません。"
-    "「JV Link 設定」で保存パスを確認してください。";
+    "JV-Linkの保存パス「%s」は、ドライブ名（C:\\など）か\\\\サーバー名\\共有名から始まる完全なパスではないため、"
+    "キャッシュデータを削除できません。メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを確認してください。";
 const char kUnconvertibleSavePath[] =
-    "JV-Linkの保存パスに、このパソコンの文字コードで正しく表せない文字が含まれているため、"
-    "キャッシュデータを削除できません。";
+    "JV-Linkの保存パスに、日本語のWindowsで表せない文字が含まれているため、キャッシュデータを削除できません。"
+    "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で、表せる文字だけの名前のフォルダを保存パスにしてください。";
 const char kControlCharacterInSavePath[] =
-    "JV-Linkの保存パスに制御文字（NUL など）が含まれているため、キャッシュデータを削除できません。"
-    "「JV Link 設定」で保存パスを確認してください。";
+    "JV-Linkの保存パスに制御文字（NULなど）が含まれているため、キャッシュデータを削除できません。"
+    "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを設定し直してください。";
+// Counted as Readme.txt counts: half-width characters, a full-width one as 2 (the code
+// page's bytes).
 const char kSavePathTooLong[] =
-    "JV-Linkの保存パス「%s」は長すぎるため（%d バイト）、キャッシュデータを削除できません。"
-    "Windows のパスの上限（260 バイト）に収まるよう、保存パスは %d バイト以内にしてください。";
+    "JV-Linkの保存パス「%s」は長すぎるため（半角で%d文字）、キャッシュデータを削除できません。"
+    "Windowsのパスの上限（半角で260文字）に収まるよう、メニューの「ﾌｧｲﾙ」→「JV Link 設定」で、"
+    "保存パスを半角で%d文字以内（全角の文字は2文字と数えます）にしてください。";
 
 // Said when an error ends a run after some folders were emptied, once for each of them.
-const char kAlreadyDeleted[] = "%s内のキャッシュデータ%d個は、すでに削除しました。";
+const char kAlreadyDeleted[] = "\r\n%s内のキャッシュデータ%d個は、すでに削除しました。";
 
 // The question's first line, and the part that names the VirtualStore copies after the
 // two folders when there are any.

@@ -10,18 +10,22 @@
 #include "base/RealPathQuery.h"
 #include "components/FolderFileList.h"
 
-const char kNothingDeleted[] = "ファイルは1つも削除していません。";
+const char kNothingDeleted[] = "\r\nファイルは1つも削除していません。";
 
 namespace {
 
-// Texts of the folder checks, raised to the error display instead of the question.
+// Texts of the folder checks, raised to the error display instead of the question; what
+// was deleted (nothing) follows on a line of its own.
 const char kFolderNotOpened[] =
-    "フォルダ「%s」を開けなかったため（エラー %d）、キャッシュデータの削除を中止しました。";
+    "フォルダ「%s」を開けなかったため（エラー%d）、キャッシュデータの削除を中止しました。"
+    "JV-Linkを使うソフトをすべて終了してから、もう一度お試しください。";
 const char kFolderNotResolved[] =
-    "フォルダ「%s」の実体を確認できなかったため、キャッシュデータの削除を中止しました。";
+    "フォルダ「%s」の実際の場所を確認できなかったため、キャッシュデータの削除を中止しました。"
+    "ネットワーク上のフォルダなら、接続を確かめてから、もう一度お試しください。";
 const char kFolderIsRootOrAbove[] =
-    "フォルダ「%s」の実体（%s）はドライブのルート、または保存パスそのものかその上のフォルダです。"
-    "保存パスの他のファイルを消さないよう、キャッシュデータの削除を中止しました。";
+    "フォルダ「%s」の実際の場所（%s）は、ドライブのルート、または保存パスそのものかその上のフォルダです。"
+    "このまま削除すると保存パスのほかのファイルまで消えるため、キャッシュデータの削除を中止しました。"
+    "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを確認してください。";
 
 const wchar_t* const kLeaves[] = {L"Data", L"Cache"};
 

@@ -14,7 +14,8 @@
 
 namespace {
 
-const char kFolderNotListed[] = "フォルダ「%s」の中を読み取れなかったため、キャッシュデータの削除を中止しました。";
+const char kFolderNotListed[] =
+    "フォルダ「%s」の中を読み取れなかったため、キャッシュデータの削除を中止しました。もう一度お試しください。";
 
 const DWORD kNotAdmitted = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_DIRECTORY;
 

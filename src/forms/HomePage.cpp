@@ -3,7 +3,7 @@
 #include <shellapi.h>
 #include <cstring>
 
-const char kHomePageUrl[] = JVCC_HOME_PAGE;  // set beside the version, where the readme takes it too
+const char kHomePageUrl[] = JVCC_HOME_PAGE;  // set in the CMake project, where the readme takes it too
 
 bool ReadRegDefault(HKEY root, const std::string& path, std::string& text) {
     HKEY key;

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <string>
 
-// The maker's home page, opened by the about dialog.
+// The maker's home page, opened by the about dialog; empty in a build that has none.
 extern const char kHomePageUrl[];
 
 bool OpenHomePage(const std::string& url, int showCommand);

@@ -63,7 +63,7 @@ void TMainForm::Create() {
     AdjustWindowRectEx(&frame, kStyle, TRUE, kExStyle);
     CreateHandle(kExStyle, "TMainForm", form.caption, kStyle, form.left, form.top,
                  frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr);
-    if (!Handle()) throw Exception("メイン ウィンドウを作成できません。");
+    if (!Handle()) throw Exception("メインウィンドウを作成できません。");
     CreateMainMenu();
 
     // A menu bar that wraps takes client height: make the client area exactly the design's.

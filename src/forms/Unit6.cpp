@@ -102,7 +102,10 @@ void TAboutBox::CreateControls(HWND dialog, HWND owner) {
     SetWindowTextA(Panel1.Handle(), (Label3D1.Caption() + " " + Label3D2.Caption()).c_str());
 
     // BS_NOTIFY: OK redraws its default frame as the focus comes to and leaves this button.
-    CreateButton(dialog, IDC_ABOUT_BUTTON1, BoundsOf(form.button1, dpi), form.button1Caption, BS_PUSHBUTTON | BS_NOTIFY, font_);
+    // A build without a home page shows it disabled: there is nowhere to go.
+    HWND homePage = CreateButton(dialog, IDC_ABOUT_BUTTON1, BoundsOf(form.button1, dpi), form.button1Caption,
+                                 BS_PUSHBUTTON | BS_NOTIFY, font_);
+    if (kHomePageUrl[0] == '\0') EnableWindow(homePage, FALSE);
     HWND ok = CreateButton(dialog, IDOK, BoundsOf(form.bitBtn1, dpi), form.bitBtn1Caption, BS_OWNERDRAW, font_);
     SendMessageA(dialog, DM_SETDEFID, IDOK, 0);
     SetFocus(ok);
@@ -153,6 +156,7 @@ void TAboutBox::DrawOkButton(const DRAWITEMSTRUCT& item) const {
 }
 
 void TAboutBox::Button1Click() {
+    if (kHomePageUrl[0] == '\0') return;
     if (!OpenHomePage(kHomePageUrl, SW_SHOW)) ShowMessage(kAboutBoxDefinition.homePageFailure);
 }
 

@@ -210,7 +210,7 @@ TEST_F(Deletion, UnusableSavePathsAreRefusedBeforeAnything) {
         {L"save", "完全なパスではない", nullptr},
         {L"\\save", "完全なパスではない", nullptr},
         {L"C:save", "完全なパスではない", nullptr},
-        {AnsiToWide(root_.Path()) + L"\\a\u00A5..\u00A5save", "正しく表せない文字", nullptr},
+        {AnsiToWide(root_.Path()) + L"\\a\u00A5..\u00A5save", "表せない文字", nullptr},
         // Every ANSI call would stop at the NUL and empty the save path itself.
         {AnsiToWide(save_), "制御文字", L"\\elsewhere"},
         {AnsiToWide(tooLong), "長すぎる", nullptr},

@@ -80,11 +80,11 @@ TEST(SavePath, RefusalsSayWhy) {
     // <save path>\Cache\12345678.123 must stay below MAX_PATH (260 with the terminator).
     const std::wstring longest = L"C:\\" + std::wstring(237, L'x');
     EXPECT_EQ(SavePathRefusal(longest, ansi), "");
-    EXPECT_NE(SavePathRefusal(longest + L"x", ansi).find("241 バイト"), std::string::npos);
+    EXPECT_NE(SavePathRefusal(longest + L"x", ansi).find("半角で241文字"), std::string::npos);
     // A "%d" in the path is the path's own text, never a place for the numbers.
     const std::wstring percent = L"C:\\%d%s" + std::wstring(234, L'x');
     EXPECT_NE(SavePathRefusal(percent, ansi).find("「C:\\%d%s"), std::string::npos);
-    EXPECT_NE(SavePathRefusal(percent, ansi).find("（241 バイト）"), std::string::npos);
+    EXPECT_NE(SavePathRefusal(percent, ansi).find("（半角で241文字）"), std::string::npos);
     // Bytes count, not characters: 表 is two.
     EXPECT_NE(SavePathRefusal(L"C:\\" + std::wstring(236, L'x') + L"\u8868", ansi).find("長すぎる"),
               std::string::npos);

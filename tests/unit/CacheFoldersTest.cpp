@@ -184,7 +184,7 @@ TEST_F(CacheFolders, AnErrorAfterDataWasEmptiedSaysWhatWentThere) {
         if (stage == DeletionStage::Listing && folder == 1) throw EOutOfResources("行を挿入できません");
     };
     const std::string message = Failure(LinkCheckForThisSystem(), failing);
-    EXPECT_EQ(message, "行を挿入できません" + data_ + "内のキャッシュデータ4個は、すでに削除しました。");
+    EXPECT_EQ(message, "行を挿入できません\r\n" + data_ + "内のキャッシュデータ4個は、すでに削除しました。");
     EXPECT_TRUE(Snapshot(data_).empty());
     EXPECT_EQ(Snapshot(cache_).size(), 2u);
 }
@@ -254,7 +254,7 @@ TEST_F(CacheFolders, AFolderHeldWithoutSharingIsNotOpenedAndNothingGoes) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::string message = Failure(LinkCheckForThisSystem());
     CloseHandle(held);
-    EXPECT_NE(message.find("「" + cache_ + "」を開けなかったため（エラー 32）"), std::string::npos) << message;
+    EXPECT_NE(message.find("「" + cache_ + "」を開けなかったため（エラー32）"), std::string::npos) << message;
     EXPECT_NE(message.find("1つも削除していません"), std::string::npos) << message;
     EXPECT_EQ(Snapshot(data_).size(), 2u) << "Data is emptied only once both folders are open";
 }

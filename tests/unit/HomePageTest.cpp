@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <vector>
 #include "forms/HomePage.h"
 
 namespace {
@@ -68,6 +69,54 @@ TEST_F(RegistryTest, AValueLongerThanTheBufferIsNotTruncatedIntoAWrongCommand) {
     std::string text = "unchanged";
     EXPECT_TRUE(ReadRegDefault(HKEY_CURRENT_USER, kKey, text));
     EXPECT_EQ(text, "");
+}
+
+// Takes the web and .htm associations away for one test, as on a machine without a
+// browser, and puts them back.
+class NoBrowser {
+public:
+    NoBrowser() {
+        for (const char* key : kKeys) {
+            std::string backup = std::string(kBackup) + "\\" + key;
+            HKEY source;
+            if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key, 0, KEY_READ, &source) != ERROR_SUCCESS) continue;
+            HKEY target;
+            RegCreateKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr);
+            RegCopyTreeA(source, nullptr, target);
+            RegCloseKey(target);
+            RegCloseKey(source);
+            saved_.push_back(key);
+            RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+            RegDeleteKeyA(HKEY_CLASSES_ROOT, key);
+        }
+    }
+    ~NoBrowser() {
+        for (const std::string& key : saved_) {
+            std::string backup = std::string(kBackup) + "\\" + key;
+            HKEY source, target;
+            if (RegOpenKeyExA(HKEY_CURRENT_USER, backup.c_str(), 0, KEY_READ, &source) != ERROR_SUCCESS) continue;
+            RegCreateKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &target, nullptr);
+            RegCopyTreeA(source, nullptr, target);
+            RegCloseKey(target);
+            RegCloseKey(source);
+        }
+        RegDeleteTreeA(HKEY_CURRENT_USER, kBackup);
+        RegDeleteKeyA(HKEY_CURRENT_USER, kBackup);
+    }
+    NoBrowser(const NoBrowser&) = delete;
+    NoBrowser& operator=(const NoBrowser&) = delete;
+
+private:
+    static constexpr const char* kKeys[] = {".htm", "http", "https", "htmlfile"};
+    static constexpr const char* kBackup = "Software\\JVCacheCleanTests\\Associations";
+    std::vector<std::string> saved_;
+};
+
+// The opener's paths, with a test address: without the web and .htm associations, neither
+// the shell nor the registered command can open it, and the opener says so.
+TEST(HomePage, WithoutABrowserOpeningFails) {
+    NoBrowser noBrowser;
+    EXPECT_FALSE(OpenHomePage("https://example.com/jvcacheclean/", SW_HIDE));
 }
 
 }  // namespace
