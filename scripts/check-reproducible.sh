@@ -2,7 +2,9 @@
 # Checks that every zip in dist/ is what its sources build. For each, it takes the commit
 # recorded beside it, builds that commit's release with that commit's own scripts twice (in
 # a fresh clone, and in an export without .git) and compares both with the committed zip
-# byte for byte. Prints the hashes; exits 1 when anything differs or a zip has no record.
+# byte for byte, and checks that the release command run on the commit that holds dist/
+# leaves dist/ unchanged. Prints the hashes; exits 1 when anything differs or a zip has no
+# record.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 work=$(mktemp -d)
@@ -42,5 +44,16 @@ for zip in "${zips[@]}"; do
     fi
   done
 done
+# The release command run again on the commit that holds dist/ must leave dist/ as it is.
+head="$work/head"
+git clone -q "$root" "$head"
+bash "$head/scripts/release.sh" >/dev/null
+if [ -n "$(git -C "$head" status --porcelain -- dist)" ]; then
+  echo "release.sh run on $(git -C "$head" rev-parse --short HEAD) changes dist/:"
+  git -C "$head" status --short -- dist
+  status=1
+else
+  echo "release.sh run on $(git -C "$head" rev-parse --short HEAD) leaves dist/ unchanged"
+fi
 [ $status -eq 0 ] && echo "reproducible: every zip in dist/ is what its commit builds" || echo "NOT reproducible"
 exit $status

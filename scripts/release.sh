@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Makes the release that Windows users download: dist/JVCacheClean-<version>.zip (the
-# stripped 32-bit program, Readme.txt, LICENSE.txt and THIRD-PARTY-NOTICES.txt), its .sha256
+# Makes the release that Windows users download: dist/JVCacheClean-<version>.zip (one folder,
+# JVCacheClean-<version>\, holding the stripped 32-bit program, Readme.txt, LICENSE.txt and
+# THIRD-PARTY-NOTICES.txt), its .sha256
 # and its .commit (the source commit it was built from). Reproducible: the same sources give
 # the same bytes, in any folder, at any time, from a clone or from an export without .git.
 # Safe to run again.
@@ -12,14 +13,16 @@ build=${JVCC_RELEASE_BUILD:-$root/build/release}
 dist=${JVCC_DIST:-$root/dist}
 
 # The commit is recorded only when the sources are exactly that commit's; anything else
-# would send a reader to sources that do not build this zip.
+# would send a reader to sources that do not build this zip. It is the last commit that
+# changed anything outside dist/, so that the commit adding dist/ records the same one, and
+# running this again on it changes nothing.
 commit=
 if git -C "$root" rev-parse --git-dir >/dev/null 2>&1; then
   if [ -n "$(git -C "$root" status --porcelain -- . ':(exclude)dist')" ]; then
     echo "release.sh: the sources differ from the last commit; commit them first" >&2
     exit 1
   fi
-  commit=$(git -C "$root" rev-parse HEAD)
+  commit=$(git -C "$root" log -1 --format=%H -- . ':(exclude)dist')
 fi
 
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-i686.cmake" -DCMAKE_BUILD_TYPE=Release \
@@ -48,6 +51,6 @@ fi
 
 echo "$dist/$name.zip, dated $date"
 unzip -l "$dist/$name.zip" | sed -n '4,$p'
-echo "JVCacheClean.exe: $(unzip -p "$dist/$name.zip" JVCacheClean.exe | wc -c) bytes"
+echo "JVCacheClean.exe: $(unzip -p "$dist/$name.zip" "$name/JVCacheClean.exe" | wc -c) bytes"
 cat "$dist/$name.zip.sha256"
 [ -z "$commit" ] || echo "built from commit $commit"

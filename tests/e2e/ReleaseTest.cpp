@@ -23,29 +23,36 @@ protected:
         delete unpacked_;
         unpacked_ = nullptr;
     }
+    // A file in the zip's one folder, JVCacheClean-<version>.
+    static std::string InZip(const std::string& name) { return unpacked_->File(kFolder + "\\" + name); }
+    static const std::string kFolder;
     static TempFolder* unpacked_;
 };
+const std::string Release::kFolder = "JVCacheClean-" JVCC_VERSION;
 TempFolder* Release::unpacked_ = nullptr;
 
 TEST_F(Release, TheUnpackedProgramRunsAndKeepsItsSettingsBesideItself) {
     std::map<std::string, std::string> files = Snapshot(unpacked_->Path());
     std::vector<std::string> names;
     for (const auto& file : files) names.push_back(file.first);
-    EXPECT_EQ(names, (std::vector<std::string>{"JVCacheClean.exe", "LICENSE.txt", "Readme.txt", "THIRD-PARTY-NOTICES.txt"}));
+    EXPECT_EQ(names, (std::vector<std::string>{kFolder + "\\", kFolder + "\\JVCacheClean.exe", kFolder + "\\LICENSE.txt",
+                                                kFolder + "\\Readme.txt", kFolder + "\\THIRD-PARTY-NOTICES.txt"}));
+    for (const auto& file : files)
+        EXPECT_EQ(file.second.find("example."), std::string::npos) << file.first << " names a placeholder address";
 
     // No DLL beside it, no resource missing: it starts, shows its window, and writes its
     // INI file beside itself when it closes.
-    AppProcess app(Environment{}, "", unpacked_->File("JVCacheClean.exe"));
+    AppProcess app(Environment{}, "", InZip("JVCacheClean.exe"));
     HWND main = app.WaitForMainWindow();
     ASSERT_NE(main, nullptr);
     EXPECT_EQ(WindowText(main), "キャッシュデータ削除ツール for JRA-VAN Data Lab.");
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(app.WaitForExit(), 0u);
-    EXPECT_TRUE(Exists(unpacked_->File("JVCacheClean.ini")));
+    EXPECT_TRUE(Exists(InZip("JVCacheClean.ini")));
 }
 
 TEST_F(Release, TheReadmeIsJapaneseInCodePage932WithCrLf) {
-    std::ifstream file(unpacked_->File("Readme.txt"), std::ios::binary);
+    std::ifstream file(InZip("Readme.txt"), std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     ASSERT_FALSE(text.empty());
     EXPECT_GT(MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), nullptr, 0),
@@ -78,7 +85,7 @@ TEST_F(Release, EveryTextFileHasCrLf) {
 // The oldest Windows the program runs on is stated alike in its PE header and its manifest,
 // which declares every version from it to Windows 10 and 11.
 TEST_F(Release, TheProgramStatesTheWindowsItRunsOn) {
-    const std::string program = unpacked_->File("JVCacheClean.exe");
+    const std::string program = InZip("JVCacheClean.exe");
     std::ifstream file(program, std::ios::binary);
     const std::string image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     ASSERT_GT(image.size(), 0x200u);
@@ -121,7 +128,7 @@ TEST_F(Release, TheProgramStatesTheWindowsItRunsOn) {
 // resources are the build's .obj and .res files.
 TEST_F(Release, TheNoticesNameEveryRuntimeLibraryLinkedIn) {
     const std::map<std::string, std::string> files = Snapshot(unpacked_->Path());
-    const auto notices = files.find("THIRD-PARTY-NOTICES.txt");
+    const auto notices = files.find(kFolder + "\\THIRD-PARTY-NOTICES.txt");
     ASSERT_NE(notices, files.end());
     char map[1024];
     DWORD length = GetEnvironmentVariableA("JVCC_TEST_LINK_MAP", map, sizeof map);
