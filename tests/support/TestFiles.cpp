@@ -58,9 +58,15 @@ bool RunUnixProgram(const std::string& program, const std::string& arguments) {
     if (!CreateProcessA(windowsPath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return false;
-    WaitForSingleObject(process.hProcess, 10000);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // Wine runs a Unix program outside its own processes and hands back process information
+    // that names none: its fields may hold anything, even the number of a handle this process
+    // uses (closing it closed the standard output). Only handles that name the process and
+    // the thread just started are waited on and closed.
+    if (process.dwProcessId != 0 && GetProcessId(process.hProcess) == process.dwProcessId) {
+        WaitForSingleObject(process.hProcess, 10000);
+        CloseHandle(process.hProcess);
+    }
+    if (process.dwThreadId != 0 && GetThreadId(process.hThread) == process.dwThreadId) CloseHandle(process.hThread);
     return true;
 }
 
