@@ -7,6 +7,7 @@
 #include <string>
 #include <algorithm>
 #include <vector>
+#include "Clock.h"
 #include "TestFiles.h"
 #include "components/FileNames.h"
 #include "components/FolderFileList.h"
@@ -14,17 +15,6 @@
 #include "forms/DeletionFeedback.h"
 
 namespace {
-
-double Seconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // Under Wine every new name costs a scan of the folder (names are matched without regard
 // to case), so large sets are made from the Unix side; on Windows one by one.

@@ -7,20 +7,10 @@
 #include <cstdlib>
 #include <string>
 #include <vector>
+#include "Clock.h"
 #include "jvlink/JVLinkUsers.h"
 
 namespace {
-
-double Milliseconds() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return static_cast<double>(now.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 void Measure(const char* what) {
     const std::size_t processes = SystemProcessSeams().processes().size();
@@ -28,9 +18,9 @@ void Measure(const char* what) {
     std::size_t found = 0;
     double best = 1e300;
     for (int i = 0; i < looks; ++i) {
-        const double start = Milliseconds();
+        const double start = Seconds();
         found = ProgramsUsingJVLink().size();
-        best = std::min(best, Milliseconds() - start);
+        best = std::min(best, (Seconds() - start) * 1000.0);
     }
     std::printf("%-40s %4u processes, %3u named: %7.2f ms a look, %6.1f us a process\n", what,
                 static_cast<unsigned>(processes), static_cast<unsigned>(found), best,

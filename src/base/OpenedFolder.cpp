@@ -16,19 +16,6 @@ bool ClassRefused(NTSTATUS status) {
            status == static_cast<NTSTATUS>(0xC00000BB);    // STATUS_NOT_SUPPORTED
 }
 
-// FileDirectoryInformation, which every file system answers: FileFullDirectoryInformation
-// without the size of the extended attributes before the name.
-struct PlainDirectoryEntry {
-    ULONG NextEntryOffset;
-    ULONG FileIndex;
-    LARGE_INTEGER CreationTime, LastAccessTime, LastWriteTime, ChangeTime, EndOfFile, AllocationSize;
-    ULONG FileAttributes;
-    ULONG FileNameLength;
-    WCHAR FileName[1];
-};
-const auto kFileDirectoryInformation = static_cast<FILE_INFORMATION_CLASS>(1);
-const auto kFileFullDirectoryInformation = static_cast<FILE_INFORMATION_CLASS>(2);
-
 // One entry of a buffer of either class: its name, its attributes and the next entry's offset.
 template <class Information>
 ULONG ReadEntry(const BYTE* entry, std::wstring& name, DWORD& attributes) {
@@ -105,15 +92,15 @@ bool OpenedFolder::ForEachEntry(const std::function<void(const std::wstring&, DW
     std::wstring everything = L"*";
     UNICODE_STRING mask = Counted(everything);
     std::vector<ULONGLONG> buffer(64 * 1024 / sizeof(ULONGLONG));
-    FILE_INFORMATION_CLASS kind = kFileFullDirectoryInformation;
+    FILE_INFORMATION_CLASS kind = FileFullDirectoryInformation;
     std::wstring name;
     for (bool first = true;;) {
         IO_STATUS_BLOCK io{};
         NTSTATUS status = query_(handle_.Get(), nullptr, nullptr, nullptr, &io, buffer.data(),
                                  static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)), kind, FALSE,
                                  first ? &mask : nullptr, first ? TRUE : FALSE);
-        if (first && ClassRefused(status) && kind != kFileDirectoryInformation) {
-            kind = kFileDirectoryInformation;  // some file systems know only the plainest class
+        if (first && ClassRefused(status) && kind != FileDirectoryInformation) {
+            kind = FileDirectoryInformation;  // the plainest class, which every file system answers
             continue;
         }
         if (status == kStatusNoMoreFiles || (first && status == kStatusNoSuchFile)) return true;
@@ -122,8 +109,8 @@ bool OpenedFolder::ForEachEntry(const std::function<void(const std::wstring&, DW
         const BYTE* entry = reinterpret_cast<const BYTE*>(buffer.data());
         for (;;) {
             DWORD attributes = 0;
-            const ULONG next = kind == kFileDirectoryInformation
-                                   ? ReadEntry<PlainDirectoryEntry>(entry, name, attributes)
+            const ULONG next = kind == FileDirectoryInformation
+                                   ? ReadEntry<FILE_DIRECTORY_INFORMATION>(entry, name, attributes)
                                    : ReadEntry<FILE_FULL_DIR_INFO>(entry, name, attributes);
             if (name != L"." && name != L"..") found(name, attributes);
             if (next == 0) break;

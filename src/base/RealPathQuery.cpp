@@ -1,43 +1,17 @@
 #include "base/RealPathQuery.h"
 
-namespace {
+#include <winternl.h>
 
-// ntdll's layout of FileAllInformation.
-struct FileAllInformation {
-    FILE_BASIC_INFO basic;
-    FILE_STANDARD_INFO standard;
-    LARGE_INTEGER index;
-    ULONG eaSize, access;
-    LARGE_INTEGER position;
-    ULONG mode, alignment;
-    ULONG nameLength;  // bytes
-    WCHAR name[1];     // the path from the volume's root, without the drive
-};
-struct IoStatusBlock {
-    union {
-        LONG status;
-        void* pointer;
-    };
-    ULONG_PTR information;
-};
-using NtQueryInformationFileFunction = LONG(NTAPI*)(HANDLE, IoStatusBlock*, void*, ULONG, int);
-const int kFileAllInformation = 18;
-
-}  // namespace
-
-RealPathQuery::RealPathQuery()
-    : query_(reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile"))),
-      buffer_(64 * 1024) {}
+RealPathQuery::RealPathQuery() : buffer_(64 * 1024) {}
 
 bool RealPathQuery::AttributesAndPath(HANDLE handle, DWORD& attributes, std::wstring& path) {
-    if (!query_) return false;
-    IoStatusBlock io{};
-    if (reinterpret_cast<NtQueryInformationFileFunction>(query_)(handle, &io, buffer_.data(),
-                                                                 static_cast<ULONG>(buffer_.size()),
-                                                                 kFileAllInformation) != 0)
+    IO_STATUS_BLOCK io{};
+    if (NtQueryInformationFile(handle, &io, buffer_.data(), static_cast<ULONG>(buffer_.size()),
+                               FileAllInformation) != 0)
         return false;
-    const auto* all = reinterpret_cast<const FileAllInformation*>(buffer_.data());
-    attributes = all->basic.FileAttributes;
-    path.assign(all->name, all->nameLength / sizeof(WCHAR));
+    // The name is the path from the volume's root, without the drive.
+    const auto* all = reinterpret_cast<const FILE_ALL_INFORMATION*>(buffer_.data());
+    attributes = all->BasicInformation.FileAttributes;
+    path.assign(all->NameInformation.FileName, all->NameInformation.FileNameLength / sizeof(WCHAR));
     return true;
 }

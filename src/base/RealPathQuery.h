@@ -14,6 +14,5 @@ public:
     bool AttributesAndPath(HANDLE handle, DWORD& attributes, std::wstring& path);
 
 private:
-    void* query_;
     std::vector<BYTE> buffer_;
 };

@@ -26,6 +26,11 @@ bool CompareEqual(DWORD flags, const std::string& a, const std::string& b) {
 
 }  // namespace
 
+bool SameWideNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
+                                TRUE) == CSTR_EQUAL;
+}
+
 bool SameFileName(const std::string& a, const std::string& b) {
     return CompareEqual(0, LowerFileName(a), LowerFileName(b));
 }

@@ -7,6 +7,9 @@
 // with the locale's string comparison.
 bool SameFileName(const std::string& a, const std::string& b);
 
+// Equal as the file system compares wide names and paths: ordinal, without regard to case.
+bool SameWideNameIgnoringCase(const std::wstring& a, const std::wstring& b);
+
 // Case-insensitive equality as a list box's exact search makes it.
 bool SameTextIgnoringCase(const std::string& a, const std::string& b);
 

@@ -8,6 +8,7 @@
 #include "base/Exception.h"
 #include "base/FileHandle.h"
 #include "base/RealPathQuery.h"
+#include "components/FileNames.h"
 #include "components/FolderFileList.h"
 
 const char kNothingDeleted[] = "\r\nファイルは1つも削除していません。";
@@ -74,11 +75,6 @@ FinalPath FinalPathOf(HANDLE handle, const DeletionSeams& seams) {
     return FinalPath{finalPath(handle, false), finalPath(handle, true)};
 }
 
-bool SamePathIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
-}
-
 // Repeated separators made one (but the two that begin a UNC path), and no trailing one.
 std::wstring Collapsed(const std::wstring& path) {
     std::wstring collapsed;
@@ -111,9 +107,9 @@ bool IsDosRoot(const std::wstring& path) {
 // folder is path itself or a folder above it, both in one form.
 bool IsAtOrAbove(const std::wstring& folder, const std::wstring& path) {
     const std::wstring above = Collapsed(folder), below = Collapsed(path);
-    return SamePathIgnoringCase(below, above) ||
+    return SameWideNameIgnoringCase(below, above) ||
            (below.size() > above.size() && (above.back() == L'\\' || below[above.size()] == L'\\') &&
-            SamePathIgnoringCase(below.substr(0, above.size()), above));
+            SameWideNameIgnoringCase(below.substr(0, above.size()), above));
 }
 
 bool IsNetworkPath(const std::wstring& path, const DeletionSeams& seams) {
@@ -155,7 +151,7 @@ FinalPath AddForbidden(ForbiddenFolders& forbidden, const std::wstring& path, co
         const std::vector<std::wstring> folders = FolderAndAncestors(start);
         for (auto each = folders.begin() + 1; each != folders.end(); ++each)
             if (std::none_of(above.begin(), above.end(),
-                             [&each](const std::wstring& seen) { return SamePathIgnoringCase(seen, *each); }))
+                             [&each](const std::wstring& seen) { return SameWideNameIgnoringCase(seen, *each); }))
                 above.push_back(*each);
     }
     for (const std::wstring& each : above) {
@@ -169,7 +165,7 @@ FinalPath AddForbidden(ForbiddenFolders& forbidden, const std::wstring& path, co
 
 // Refuses a folder that is a volume's root, a forbidden folder or above one: emptying it
 // would delete the user's own files. A link or junction that leads elsewhere, such as a
-// cache moved to another drive, is fine.
+// cache moved to another drive, is fine. held's identity is already taken.
 void Check(const HeldFolder& held, const FinalPath& final, const ForbiddenFolders& forbidden,
            const DeletionSeams& seams) {
     bool refused = (!final.dos.empty() && IsDosRoot(final.dos)) || IsNtVolumeRoot(final.nt);
@@ -179,7 +175,7 @@ void Check(const HeldFolder& held, const FinalPath& final, const ForbiddenFolder
             throw Exception(FormatText(kFolderNotResolved, {held.shown}) + kNothingDeleted);
         refused = refused || IsAtOrAbove(folder, base);
     }
-    const FileIdentity identity = IdentityOf(held.folder.Handle(), seams.fileInformation, seams.classicInformation);
+    const FileIdentity& identity = held.identity;
     for (const FileIdentity& other : forbidden.identities) refused = refused || SameIdentity(identity, other);
     if (!final.dos.empty()) {
         FileHandle root = OpenToIdentify(FolderAndAncestors(final.dos).back());
@@ -197,7 +193,7 @@ void Check(const HeldFolder& held, const FinalPath& final, const ForbiddenFolder
 std::wstring RealPlace(const FinalPath& final, const FinalPath& base, const wchar_t* leaf) {
     std::wstring folder, expected;
     if (!InOneForm(final, base, folder, expected)) return final.Shown();
-    return SamePathIgnoringCase(Collapsed(folder), Collapsed(expected + L"\\" + leaf)) ? std::wstring()
+    return SameWideNameIgnoringCase(Collapsed(folder), Collapsed(expected + L"\\" + leaf)) ? std::wstring()
                                                                                          : final.Shown();
 }
 
@@ -240,7 +236,7 @@ std::wstring VirtualStoreFolder(const std::wstring& localAppData, const std::wst
 
 bool IsNtVolumeRoot(const std::wstring& path) {
     const std::wstring device = L"\\Device\\";
-    if (path.size() <= device.size() || !SamePathIgnoringCase(path.substr(0, device.size()), device)) return false;
+    if (path.size() <= device.size() || !SameWideNameIgnoringCase(path.substr(0, device.size()), device)) return false;
     std::vector<std::wstring> parts;
     std::wstring rest = path.substr(device.size());
     for (std::wstring::size_type start = 0; start < rest.size();) {
@@ -250,7 +246,7 @@ bool IsNtVolumeRoot(const std::wstring& path) {
         start = end + 1;
     }
     if (parts.size() == 1) return true;  // \Device\HarddiskVolume3
-    return parts.size() <= 3 && SamePathIgnoringCase(parts[0], L"Mup");
+    return parts.size() <= 3 && SameWideNameIgnoringCase(parts[0], L"Mup");
 }
 
 CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const DeletionSeams& seams) {
@@ -305,9 +301,9 @@ CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const D
             if (!held.folder.IsOpen()) continue;
             const FinalPath final = FinalPathOf(held.folder.Handle(), seams);
             if (!final.Known()) throw Exception(FormatText(kFolderNotResolved, {held.shown}) + kNothingDeleted);
+            held.identity = IdentityOf(held.folder.Handle(), seams.fileInformation, seams.classicInformation);
             Check(held, final, forbidden, seams);
             held.realPlace = RealPlace(final, held.virtualStore ? storeFinal : saveFinal, kLeaves[held.countsWith]);
-            held.identity = IdentityOf(held.folder.Handle(), seams.fileInformation, seams.classicInformation);
             held.network = IsNetworkPath(held.path, seams);
             // Wine: where the folder was at the check, which its entries must still be in.
             DWORD attributes = 0;

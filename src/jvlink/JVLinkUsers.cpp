@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 #include <algorithm>
 #include "base/FileHandle.h"
+#include "components/FileNames.h"
 #include "jvlink/JVDTLabLib_TLB.h"
 
 namespace {
@@ -30,11 +31,6 @@ std::wstring Expanded(const std::wstring& text) {
         if (length <= buffer.size()) return std::wstring(buffer.data());
         buffer.resize(length);
     }
-}
-
-bool SameNameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()),
-                                TRUE) == CSTR_EQUAL;
 }
 
 // The default value of a key, as REG_SZ or REG_EXPAND_SZ.
@@ -161,11 +157,11 @@ std::vector<std::wstring> ProgramsUsing(const JVLinkFile& file, DWORD self, cons
         std::vector<std::wstring> modules;
         if (!seams.modules(process.id, modules)) continue;
         const bool uses = std::any_of(modules.begin(), modules.end(), [&](const std::wstring& module) {
-            return SameNameIgnoringCase(FileNameOf(module), file.name) &&
+            return SameWideNameIgnoringCase(FileNameOf(module), file.name) &&
                    (!identity.Known() || SameIdentity(seams.identity(module), identity));
         });
         if (uses && std::none_of(names.begin(), names.end(), [&process](const std::wstring& name) {
-                return SameNameIgnoringCase(name, process.exeName);
+                return SameWideNameIgnoringCase(name, process.exeName);
             }))
             names.push_back(process.exeName);
     }
