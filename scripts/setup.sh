@@ -1,4 +1,4 @@
-# Sourced by run.sh and test.sh: installs what is missing, builds, and readies a display
+# Sourced by run.sh and take-pictures.sh: installs what is missing, builds, and readies a display
 # and a fresh Wine server for the build tree's prefix.
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 bash "$here/install-deps.sh"
