@@ -97,6 +97,16 @@ const char* const kVariantNames[] = {"baseline", "same-order", "command", "check
 // answers the system: the longest the window would stay silent.
 double longestSilence = 0;
 
+// Which delete disposition the command's runs set: the POSIX one (Windows 10 1607 and later
+// on NTFS) or the classic one, which the first refuses elsewhere.
+long posixDispositions = 0, classicDispositions = 0;
+BOOL WINAPI CountingSetInformation(HANDLE file, FILE_INFO_BY_HANDLE_CLASS type, LPVOID data, DWORD size) {
+    const BOOL set = SetFileInformationByHandle(file, type, data, size);
+    if (set && type == FileDispositionInfo) ++classicDispositions;
+    if (set && type != FileDispositionInfo) ++posixDispositions;
+    return set;
+}
+
 double TimeVariant(Variant variant, const std::string& root, int count) {
     std::string save = MakeSavePath(root, kVariantNames[variant], count);
     SetCurrentDirectoryA(root.c_str());
@@ -107,6 +117,7 @@ double TimeVariant(Variant variant, const std::string& root, int count) {
     if (variant == kCommand || variant == kChecked || variant == kNetwork) {
         DeletionSeams seams;
         if (variant == kNetwork) seams.isNetworkPath = [](const std::wstring&) { return true; };
+        seams.setInformation = CountingSetInformation;
         // With the button's own feedback: its clock is looked at once per entry.
         double last = Seconds();
         CacheDeletionCounts counts =
@@ -184,6 +195,8 @@ int main(int argc, char** argv) {
                     sizes.back(), large[kBaseline] / small[kBaseline], large[kCommand] / small[kCommand],
                     large[kChecked] / small[kChecked]);
     }
+    std::printf("delete dispositions set by the command: %ld POSIX, %ld classic\n", posixDispositions,
+                classicDispositions);
     std::printf("running under Wine: %s\n", RunningUnderWine() ? "yes" : "no");
     SetCurrentDirectoryA(temp);
     RemoveDirectoryA(root.c_str());

@@ -6,7 +6,8 @@
 set -euo pipefail
 source "$(dirname "$0")/wine-env.sh"
 cmake -S "$JVCC_ROOT" -B "$JVCC_BUILD" -DCMAKE_TOOLCHAIN_FILE="$JVCC_ROOT/cmake/mingw-$JVCC_ARCH.cmake" \
-      -DJVCC_WINEPREFIX="$WINEPREFIX" -DJVCC_WINE="$JVCC_WINE" -DJVCC_WINEARCH="$WINEARCH" >/dev/null
+      -DJVCC_WINEPREFIX="$WINEPREFIX" -DJVCC_WINE="$JVCC_WINE" -DJVCC_WINEARCH="$WINEARCH" \
+      -DJVCC_WINESERVER="$(command -v wineserver || echo wineserver)" >/dev/null
 cmake --build "$JVCC_BUILD" -j"$(nproc)" -- --no-print-directory
 if [ "$JVCC_RUNS_32BIT" = no ] && [ "$JVCC_ARCH" != i686 ]; then
   cmake -S "$JVCC_ROOT" -B "$JVCC_ROOT/build/i686" -DCMAKE_TOOLCHAIN_FILE="$JVCC_ROOT/cmake/mingw-i686.cmake" \

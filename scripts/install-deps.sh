@@ -4,7 +4,7 @@ set -euo pipefail
 
 pkgs=(cmake make g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools wine wine32 wine64 xvfb xauth
       x11-utils xdotool imagemagick zip unzip strip-nondeterminism fonts-ipafont-gothic fonts-ipafont-mincho fonts-wine
-      locales googletest)
+      locales googletest debootstrap)
 
 need_install=0
 if ! dpkg --print-foreign-architectures | grep -qx i386; then

@@ -5,6 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 bash "$here/build.sh"
 source "$here/wine-env.sh"
+echo "$(wine --version 2>/dev/null) in $WINEPREFIX"
 # A Wine server left from an earlier run may be tied to a display that is gone; nothing of
 # this run's outlives it.
 wineserver -k 2>/dev/null || true
@@ -18,5 +19,5 @@ status=0
 ctest --output-on-failure </dev/null || status=$?
 # Which tests failed and which were skipped, named after every run; a skip without a
 # machine condition the README lists fails the run.
-bash "$here/test-results.sh" test-results unit_tests e2e_tests || status=1
+bash "$here/test-results.sh" test-results unit_tests e2e_tests e2e_dpi || status=1
 exit $status

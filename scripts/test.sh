@@ -1,40 +1,65 @@
 #!/usr/bin/env bash
-# Installs what is missing, then builds and tests every variant this machine can run, each
-# in its own build tree and Wine prefix, under one virtual display: the 32-bit program and
-# then the 64-bit variant where the machine runs 32-bit code, else the 64-bit variant alone.
-# JVCC_ARCH=i686 or x86_64 limits the run to one variant. Safe to run again.
+# Installs what is missing, then builds and tests, under one virtual display:
+#  - on this machine's Wine 8 (Debian 12's), every variant the machine can run, each in its
+#    own build tree and prefix: the 32-bit program and then the 64-bit variant where the
+#    machine runs 32-bit code, else the 64-bit variant alone;
+#  - on Debian 13's Wine 10, in a root that scripts/wine10.sh makes once per machine, the
+#    first of those variants (the 32-bit program wherever it can run).
+# JVCC_ARCH=i686 or x86_64 limits the run to one variant, JVCC_PLATFORM=wine8 or wine10 to
+# one platform. Safe to run again.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 bash "$here/install-deps.sh"
 source "$here/xvfb.sh"
 trap 'stop_virtual_display' EXIT
 
-if /usr/lib/wine/wine --version >/dev/null 2>&1; then runs32=yes; else runs32=no; fi
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then runs32=yes first=i686; else runs32=no first=x86_64; fi
 if [ -n "${JVCC_ARCH:-}" ]; then variants=("$JVCC_ARCH")
 elif [ "$runs32" = yes ]; then variants=(i686 x86_64)
 else variants=(x86_64); fi
+platforms=(${JVCC_PLATFORM:-wine8 wine10})
 
-describe() {
-  case $1 in
-    i686) echo "the 32-bit program (i686) under Wine $(wine --version 2>/dev/null | sed 's/^wine-//')" ;;
-    *) echo "the 64-bit variant (x86_64) under Wine $(/usr/lib/wine/wine64 --version 2>/dev/null | sed 's/^wine-//')" ;;
-  esac
+describe() {  # VARIANT PLATFORM
+  case $1 in i686) printf 'the 32-bit program (i686)' ;; *) printf 'the 64-bit variant (x86_64)' ;; esac
+  case $2 in wine8) echo " under Wine 8 (this machine's)" ;; *) echo " under Wine 10 (Debian 13's, in a root)" ;; esac
+}
+test_one() {  # VARIANT PLATFORM
+  (unset JVCC_BUILD WINEPREFIX WINEARCH WINELOADER
+   JVCC_ARCH=$1 JVCC_PLATFORM=$2 JVCC_RUNS_32BIT=$runs32 bash "$here/test-variant.sh")
 }
 status=0 summary=()
-for variant in "${variants[@]}"; do
-  echo
-  echo "=== Testing $(describe "$variant") ==="
-  if (unset JVCC_BUILD WINEPREFIX WINEARCH WINELOADER; JVCC_ARCH=$variant JVCC_RUNS_32BIT=$runs32 \
-      bash "$here/test-variant.sh"); then
-    summary+=("passed: $(describe "$variant")")
-  else
-    summary+=("FAILED: $(describe "$variant")")
-    status=1
-  fi
+record() {  # STATUS VARIANT PLATFORM
+  if [ "$1" = 0 ]; then summary+=("passed: $(describe "$2" "$3")")
+  else summary+=("FAILED: $(describe "$2" "$3")"); status=1; fi
+}
+for platform in "${platforms[@]}"; do
+  case $platform in
+    wine8)
+      for variant in "${variants[@]}"; do
+        echo; echo "=== Testing $(describe "$variant" wine8) ==="
+        result=0; test_one "$variant" wine8 || result=$?
+        record "$result" "$variant" wine8
+      done ;;
+    wine10)
+      # The 64-bit variant's own faults are in how it is built, which Wine 8 shows; on
+      # Wine 10 it runs where it is the only variant the machine can run.
+      wine10_variants=()
+      for variant in "${variants[@]}"; do
+        if [ "$variant" = "$first" ] || [ "${JVCC_PLATFORM:-}" = wine10 ]; then wine10_variants+=("$variant"); fi
+      done
+      for variant in "${wine10_variants[@]}"; do
+        echo; echo "=== Testing $(describe "$variant" wine10) ==="
+        result=0
+        JVCC_WINE10_BIND=$(cd "$here/.." && pwd)/build bash "$here/wine10.sh" session \
+          bash -c "$(declare -f test_one); runs32=$runs32 here='$here'; test_one $variant wine10" || result=$?
+        record "$result" "$variant" wine10
+      done ;;
+    *) echo "JVCC_PLATFORM: wine8 or wine10, not $platform" >&2; exit 2 ;;
+  esac
 done
 
 echo
-echo "Variants tested: ${#summary[@]}"
+echo "Tested: ${#summary[@]}"
 for line in "${summary[@]}"; do echo "  $line"; done
 if [ "$runs32" = no ] && [ -z "${JVCC_ARCH:-}" ]; then
   echo "  not run: the shipped 32-bit program, built as build/i686/bin/JVCacheClean.exe;"

@@ -67,10 +67,20 @@ void TAboutBox::CreateControls(HWND dialog, HWND owner) {
     // Client 324 x 258 as designed (at 96 DPI, scaled with the screen), centred on the main window.
     dpi_ = ScreenDpi();
     const int dpi = dpi_;
-    RECT frame{0, 0, ScaleToScreen(form.clientWidth, dpi), ScaleToScreen(form.clientHeight, dpi)};
+    const int clientWidth = ScaleToScreen(form.clientWidth, dpi), clientHeight = ScaleToScreen(form.clientHeight, dpi);
+    RECT frame{0, 0, clientWidth, clientHeight};
     AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_DLGMODALFRAME);
     int width = frame.right - frame.left;
     int height = frame.bottom - frame.top;
+    // The frame as drawn may differ from the one computed (Wine 10 draws a thinner caption
+    // than it computes for a scaled screen): the client area is what was designed, so any
+    // difference goes to the frame.
+    SetWindowPos(dialog, nullptr, 0, 0, width, height, SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOMOVE);
+    RECT client;
+    if (GetClientRect(dialog, &client)) {
+        width += clientWidth - client.right;
+        height += clientHeight - client.bottom;
+    }
     // Kept inside the work area where centring would push it past an edge.
     const RECT workArea = WorkAreaFor(owner);
     RECT around = workArea;
