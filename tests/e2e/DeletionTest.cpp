@@ -652,7 +652,11 @@ TEST_F(Deletion, AFileHeldWithDeleteSharingGoesAsThePlatformAllows) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     ClickDelete();
-    EXPECT_EQ(ConfirmAndReadReport(), Report(2, 0));
+    // With the classic disposition the name stays until the holder closes the file. Windows
+    // shows every handle that its deletion is pending, and the report counts it as gone; Wine
+    // shows none but the deleting one, and the report counts it as stayed.
+    const bool pendingUnseen = posix == PosixDisposition::Refused && RunningUnderWine();
+    EXPECT_EQ(ConfirmAndReadReport(), pendingUnseen ? Report(1, 0, 1, 0) : Report(2, 0));
     HANDLE again = CreateFileA(heldName.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
     const DWORD error = GetLastError();
     char old[16] = {};
@@ -665,7 +669,7 @@ TEST_F(Deletion, AFileHeldWithDeleteSharingGoesAsThePlatformAllows) {
         WriteFile(again, "new data", 8, &written, nullptr);
     } else {
         EXPECT_EQ(again, INVALID_HANDLE_VALUE) << "a file is made in the place of one still pending deletion";
-        EXPECT_EQ(error, ERROR_ACCESS_DENIED);
+        EXPECT_EQ(error, pendingUnseen ? static_cast<DWORD>(ERROR_FILE_EXISTS) : static_cast<DWORD>(ERROR_ACCESS_DENIED));
     }
     if (again != INVALID_HANDLE_VALUE) CloseHandle(again);
     CloseHandle(held);

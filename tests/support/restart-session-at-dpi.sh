@@ -12,4 +12,7 @@ fi
 "$JVCC_WINESERVER" -k 2>/dev/null || true
 "$JVCC_WINESERVER" -w 2>/dev/null || true
 "$JVCC_WINESERVER" -p </dev/null >/dev/null 2>&1
+# The session's first program starts Wine's services, which keep its output open as long
+# as the server lives: that program is this one, with none.
+"$JVCC_WINE" reg query "$desktop" </dev/null >/dev/null 2>&1 || true
 echo "Wine session restarted at ${1:-the default} DPI"
