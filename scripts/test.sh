@@ -14,6 +14,8 @@ source "$here/xvfb.sh"
 trap 'stop_virtual_display' EXIT
 
 if /usr/lib/wine/wine --version >/dev/null 2>&1; then runs32=yes first=i686; else runs32=no first=x86_64; fi
+# Asked once; every script below takes it from here.
+export JVCC_RUNS_32BIT=$runs32
 if [ -n "${JVCC_ARCH:-}" ]; then variants=("$JVCC_ARCH")
 elif [ "$runs32" = yes ]; then variants=(i686 x86_64)
 else variants=(x86_64); fi
@@ -23,39 +25,32 @@ describe() {  # VARIANT PLATFORM
   case $1 in i686) printf 'the 32-bit program (i686)' ;; *) printf 'the 64-bit variant (x86_64)' ;; esac
   case $2 in wine8) echo " under Wine 8 (this machine's)" ;; *) echo " under Wine 10 (Debian 13's, in a root)" ;; esac
 }
-test_one() {  # VARIANT PLATFORM
-  (unset JVCC_BUILD WINEPREFIX WINEARCH WINELOADER
-   JVCC_ARCH=$1 JVCC_PLATFORM=$2 JVCC_RUNS_32BIT=$runs32 bash "$here/test-variant.sh")
-}
 status=0 summary=()
 record() {  # STATUS VARIANT PLATFORM
   if [ "$1" = 0 ]; then summary+=("passed: $(describe "$2" "$3")")
   else summary+=("FAILED: $(describe "$2" "$3")"); status=1; fi
 }
+# The runs, as "VARIANT PLATFORM". The 64-bit variant's own faults are in how it is built,
+# which Wine 8 shows; on Wine 10 it runs where it is the only variant the machine can run.
+runs=()
 for platform in "${platforms[@]}"; do
-  case $platform in
-    wine8)
-      for variant in "${variants[@]}"; do
-        echo; echo "=== Testing $(describe "$variant" wine8) ==="
-        result=0; test_one "$variant" wine8 || result=$?
-        record "$result" "$variant" wine8
-      done ;;
-    wine10)
-      # The 64-bit variant's own faults are in how it is built, which Wine 8 shows; on
-      # Wine 10 it runs where it is the only variant the machine can run.
-      wine10_variants=()
-      for variant in "${variants[@]}"; do
-        if [ "$variant" = "$first" ] || [ "${JVCC_PLATFORM:-}" = wine10 ]; then wine10_variants+=("$variant"); fi
-      done
-      for variant in "${wine10_variants[@]}"; do
-        echo; echo "=== Testing $(describe "$variant" wine10) ==="
-        result=0
-        JVCC_WINE10_BIND=$(cd "$here/.." && pwd)/build bash "$here/wine10.sh" session \
-          bash -c "$(declare -f test_one); runs32=$runs32 here='$here'; test_one $variant wine10" || result=$?
-        record "$result" "$variant" wine10
-      done ;;
-    *) echo "JVCC_PLATFORM: wine8 or wine10, not $platform" >&2; exit 2 ;;
-  esac
+  case $platform in wine8 | wine10) ;; *) echo "JVCC_PLATFORM: wine8 or wine10, not $platform" >&2; exit 2 ;; esac
+  for variant in "${variants[@]}"; do
+    if [ "$platform" = wine10 ] && [ "$variant" != "$first" ] && [ "${JVCC_PLATFORM:-}" != wine10 ]; then continue; fi
+    runs+=("$variant $platform")
+  done
+done
+for run in "${runs[@]}"; do
+  read -r variant platform <<<"$run"
+  echo; echo "=== Testing $(describe "$variant" "$platform") ==="
+  launcher=()
+  if [ "$platform" = wine10 ]; then
+    launcher=(env JVCC_WINE10_BIND="$(cd "$here/.." && pwd)/build" bash "$here/wine10.sh" session)
+  fi
+  result=0
+  "${launcher[@]}" env -u JVCC_BUILD -u WINEPREFIX -u WINEARCH -u WINELOADER JVCC_ARCH="$variant" \
+    JVCC_PLATFORM="$platform" bash "$here/test-variant.sh" || result=$?
+  record "$result" "$variant" "$platform"
 done
 
 echo

@@ -25,7 +25,11 @@ child=
 
 fail() { echo "wine10: $*" >&2; exit 1; }
 
-runs32() { /usr/lib/wine/wine --version >/dev/null 2>&1; }
+# Whether this machine runs 32-bit code, as the test command found (else asked once here).
+if [ -z "${JVCC_RUNS_32BIT:-}" ]; then
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then JVCC_RUNS_32BIT=yes; else JVCC_RUNS_32BIT=no; fi
+fi
+runs32() { [ "$JVCC_RUNS_32BIT" = yes ]; }
 
 # The packages this machine's root holds: the list's lines, without the 32-bit ones where
 # the machine cannot run 32-bit code.
