@@ -51,6 +51,9 @@ extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE handle, HANDLE event, PIO_
 
 // The system's NtQueryDirectoryFile, or a stand-in that fails as a file system may.
 using DirectoryQueryFunction = decltype(&NtQueryDirectoryFile);
+// The system's NtOpenFile, or a stand-in that opens an entry as Windows would where Wine
+// cannot, or records how it was asked.
+using EntryOpenFunction = decltype(&NtOpenFile);
 
 class OpenedFolder {
 public:
@@ -66,6 +69,8 @@ public:
     bool ForEachEntry(const std::function<void(const std::wstring& name, DWORD attributes)>& found) const;
     // Reads it with query rather than the system's (null: the system's).
     void SetDirectoryQuery(DirectoryQueryFunction query) { query_ = query ? query : NtQueryDirectoryFile; }
+    // Opens entries with open rather than the system's (null: the system's).
+    void SetEntryOpen(EntryOpenFunction open) { open_ = open ? open : NtOpenFile; }
 
     // Opens the entry name inside this folder (the name is never resolved as a path), as
     // itself and never as a directory. status is the system's NTSTATUS.
@@ -74,6 +79,7 @@ public:
 private:
     FileHandle handle_;
     DirectoryQueryFunction query_ = NtQueryDirectoryFile;
+    EntryOpenFunction open_ = NtOpenFile;
 };
 
 // NTSTATUS values the deletion tells apart.

@@ -112,12 +112,6 @@ bool IsAtOrAbove(const std::wstring& folder, const std::wstring& path) {
             SameWideNameIgnoringCase(below.substr(0, above.size()), above));
 }
 
-bool IsNetworkPath(const std::wstring& path, const DeletionSeams& seams) {
-    if (seams.isNetworkPath) return seams.isNetworkPath(path);
-    if (path.compare(0, 2, L"\\\\") == 0) return true;
-    return StartsWithDrive(path) && GetDriveTypeW((path.substr(0, 2) + L"\\").c_str()) == DRIVE_REMOTE;
-}
-
 std::wstring LocalAppData(const DeletionSeams& seams) {
     if (seams.localAppData) return seams.localAppData();
     wchar_t path[MAX_PATH];
@@ -234,6 +228,11 @@ std::wstring VirtualStoreFolder(const std::wstring& localAppData, const std::wst
     return store + L"\\VirtualStore" + (rest == L"\\" ? std::wstring() : rest);
 }
 
+bool IsNetworkPath(const std::wstring& path, const DeletionSeams& seams) {
+    if (path.compare(0, 2, L"\\\\") == 0) return true;
+    return StartsWithDrive(path) && seams.driveType((path.substr(0, 2) + L"\\").c_str()) == DRIVE_REMOTE;
+}
+
 bool IsNtVolumeRoot(const std::wstring& path) {
     const std::wstring device = L"\\Device\\";
     if (path.size() <= device.size() || !SameWideNameIgnoringCase(path.substr(0, device.size()), device)) return false;
@@ -283,6 +282,7 @@ CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const D
         if (!exists) continue;
         DWORD error = 0;
         held.folder.SetDirectoryQuery(seams.directoryQuery);
+        held.folder.SetEntryOpen(seams.openEntry);
         if (held.folder.Open(held.path, error)) {
             anyOpen = true;
             continue;

@@ -27,6 +27,10 @@ std::wstring VirtualStoreFolder(const std::wstring& localAppData, const std::wst
 // too, where its DOS form is the mount folder.
 bool IsNtVolumeRoot(const std::wstring& path);
 
+// On the network: a UNC path, or one on a drive the system calls remote. There the server
+// finds each entry by its path, and the folder is confirmed before each one.
+bool IsNetworkPath(const std::wstring& path, const DeletionSeams& seams);
+
 // One folder the run may empty, held open from its check to the end of the run.
 struct HeldFolder {
     std::string shown;       // as the question and the report name it

@@ -1,5 +1,10 @@
 #include "forms/DeletionFeedback.h"
 
+TaskbarProgress ProgressOnTheTaskbar(int folder, int folders, int done, int total) {
+    return {static_cast<ULONGLONG>(folder) * static_cast<ULONGLONG>(total) + static_cast<ULONGLONG>(done),
+            static_cast<ULONGLONG>(folders) * static_cast<ULONGLONG>(total)};
+}
+
 DeletionFeedback::DeletionFeedback(HWND window, ITaskbarList3* taskbar)
     : window_(window),
       previousCursor_(SetCursor(LoadCursor(nullptr, IDC_WAIT))),
@@ -15,9 +20,8 @@ void DeletionFeedback::Step(int folder, int folders, int done, int total) {
     if (now - lastCheck_ < kInterval) return;
     lastCheck_ = now;
     if (taskbar_ && total > 0 && folders > 0) {
-        // Each folder has an equal share of the bar, in the order they are emptied.
-        const ULONGLONG value = static_cast<ULONGLONG>(folder) * total + static_cast<ULONGLONG>(done);
-        taskbar_->SetProgressValue(window_, value, static_cast<ULONGLONG>(folders) * static_cast<ULONGLONG>(total));
+        const TaskbarProgress progress = ProgressOnTheTaskbar(folder, folders, done, total);
+        taskbar_->SetProgressValue(window_, progress.completed, progress.total);
     }
     AnswerTheSystem();
 }

@@ -6,6 +6,14 @@
 #include <windows.h>
 #include <shobjidl.h>
 
+// The taskbar button's progress at entry done of total in folder (counted from 0) of
+// folders: each folder has an equal share of the bar, in the order they are emptied.
+struct TaskbarProgress {
+    ULONGLONG completed;
+    ULONGLONG total;
+};
+TaskbarProgress ProgressOnTheTaskbar(int folder, int folders, int done, int total);
+
 class DeletionFeedback {
 public:
     // window may be null; taskbar is the window's taskbar list, null where there is none

@@ -39,9 +39,12 @@ struct DeletionSeams {
     // Reads the folders' entries; null for the system's. A network file system may fail
     // a read midway.
     DirectoryQueryFunction directoryQuery = nullptr;
-    // Whether a path is on the network (a UNC path, or a drive the system calls remote);
-    // null for the system's answer.
-    bool (*isNetworkPath)(const std::wstring& path) = nullptr;
+    // Opens each listed entry inside its held folder; null for the system's. Wine resolves
+    // some names through the path rules where Windows hands them to the file system as
+    // they are, and cannot show how an entry is opened.
+    EntryOpenFunction openEntry = nullptr;
+    // What kind of drive a root ("Z:\") is: a remote one is on the network.
+    UINT(WINAPI* driveType)(LPCWSTR root) = GetDriveTypeW;
     // The user's local application data folder, below which Windows keeps VirtualStore;
     // null for the system's.
     std::wstring (*localAppData)() = nullptr;

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include "components/FileNames.h"
 #include "forms/CacheDeletion.h"
+#include "forms/DeletionFeedback.h"
 
 namespace {
 
@@ -121,6 +122,25 @@ TEST(CacheDeletion, KnowsWhenItRunsUnderWine) {
     // These tests run under Wine, where deleting through a link reaches its target.
     EXPECT_TRUE(RunningUnderWine());
     EXPECT_EQ(LinkCheckForThisSystem(), LinkCheck::FinalPathInside);
+}
+
+// The taskbar button fills in turn, each folder an equal share, and is full only when the
+// last entry of the last folder is done; a million entries in each folder overflow nothing.
+TEST(TaskbarProgress, EachFolderHasAnEqualShareInTurn) {
+    const struct {
+        int folder, folders, done, total;
+        double fraction;
+    } cases[] = {
+        {0, 2, 0, 10, 0.0},           {0, 2, 10, 10, 0.5},        {1, 2, 0, 4, 0.5},
+        {1, 2, 4, 4, 1.0},            {3, 4, 2, 8, 0.8125},       {0, 1, 1, 3, 1.0 / 3},
+        {2, 3, 1000000, 1000000, 1.0}, {1, 3, 500000, 1000000, 0.5},
+    };
+    for (const auto& c : cases) {
+        const TaskbarProgress progress = ProgressOnTheTaskbar(c.folder, c.folders, c.done, c.total);
+        EXPECT_LE(progress.completed, progress.total);
+        EXPECT_DOUBLE_EQ(static_cast<double>(progress.completed) / static_cast<double>(progress.total), c.fraction)
+            << c.folder << " of " << c.folders << ", " << c.done << " of " << c.total;
+    }
 }
 
 }  // namespace
