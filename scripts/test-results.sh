@@ -7,7 +7,8 @@ set -uo pipefail
 results=$1
 shift
 readme=$(dirname "$0")/../README.md
-mapfile -t conditions < <(sed -n '/^### Machine conditions a test may skip on/,/^#/p' "$readme" |
+# The list below that heading, at whatever level the README puts it, up to the next heading.
+mapfile -t conditions < <(sed -n '/^#\+ Machine conditions a test may skip on/,/^#/p' "$readme" |
                           sed -n 's/^- `\([^`]*\)`.*/\1/p')
 status=0
 mapfile -t lines < <(

@@ -466,9 +466,10 @@ TEST_F(Deletion, FilesThatStayAreNotCounted) {
 // ソ is 0x83 0x5C: a share named with it must not be split inside the character. Wine
 // reaches \\server\share through dosdevices\unc\server\share.
 TEST_F(Deletion, AUncShareNamedWithA5CTrailByteListsAndDeletes) {
+    if (!RunningUnderWine()) GTEST_SKIP() << "not under Wine: shares are made in its prefix";
     char prefix[MAX_PATH];
-    DWORD length = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
-    if (length == 0 || length >= sizeof prefix) GTEST_SKIP() << "not under Wine: shares are made in its prefix";
+    const DWORD length = GetEnvironmentVariableA("WINEPREFIX", prefix, sizeof prefix);
+    ASSERT_TRUE(length > 0 && length < sizeof prefix) << "the tests run with WINEPREFIX set";
     const std::string share = "\x83\x5C\x83\x74\x83\x67";  // ソフト
     const std::string unixServer = std::string(prefix) + "/dosdevices/unc/jvcctest";
     ASSERT_TRUE(RunUnixShell("mkdir -p '" + unixServer + "' && ln -sfn '" + UnixPath(root_.Path()) + "' '" +
