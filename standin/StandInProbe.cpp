@@ -10,6 +10,16 @@ LRESULT CALLBACK probeProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return 0;
     }
     if (message == kProbeRead) return GetWindowLongPtrA(window, GWLP_USERDATA);
+    if (message == kProbeMarkAfterInput) {
+        SetPropA(window, "JVLinkStandInCookie", reinterpret_cast<HANDLE>(lParam));
+        SetTimer(window, 1, 0, nullptr);
+        return 0;
+    }
+    if (message == WM_TIMER && wParam == 1) {
+        KillTimer(window, 1);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(GetPropA(window, "JVLinkStandInCookie")));
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -26,7 +36,10 @@ StandInProbe::StandInProbe() {
 }
 
 StandInProbe::~StandInProbe() {
-    if (m_window) DestroyWindow(m_window);
+    if (m_window) {
+        RemovePropA(m_window, "JVLinkStandInCookie");
+        DestroyWindow(m_window);
+    }
     // Refused while another control's probe lives; the class must not outlive the DLL.
     UnregisterClassA(kProbeClass, StandInModule::instance());
 }

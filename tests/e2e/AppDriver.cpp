@@ -161,6 +161,15 @@ HWND AppProcess::WaitForWindow(const std::string& className, const std::string& 
 }
 
 bool AppProcess::WaitUntilHandled(DWORD timeoutMs) const {
+    // Twice: what the first round's messages posted in turn is handled before the second.
+    return WaitForProbe(kProbeMark, 2, timeoutMs);
+}
+
+bool AppProcess::WaitUntilInputHandled(DWORD timeoutMs) const {
+    return WaitForProbe(kProbeMarkAfterInput, 1, timeoutMs);
+}
+
+bool AppProcess::WaitForProbe(UINT markMessage, int rounds, DWORD timeoutMs) const {
     HWND probe = nullptr;
     do {
         probe = FindWindowExA(HWND_MESSAGE, probe, kProbeClass, nullptr);
@@ -169,11 +178,10 @@ bool AppProcess::WaitUntilHandled(DWORD timeoutMs) const {
         if (owner == process_.dwProcessId) break;
     } while (probe);
     if (!probe) return false;
-    // Twice: what the first round's messages posted in turn is handled before the second.
     static LPARAM cookie = 0;
-    for (int round = 0; round < 2; ++round) {
+    for (int round = 0; round < rounds; ++round) {
         const LPARAM mark = ++cookie;
-        if (!PostMessageA(probe, kProbeMark, 0, mark)) return false;
+        if (!PostMessageA(probe, markMessage, 0, mark)) return false;
         if (!Eventually(
                 [&] {
                     DWORD_PTR kept = 0;

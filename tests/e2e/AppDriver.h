@@ -49,6 +49,9 @@ public:
     // stand-in's probe (false without one). A sent message proves nothing: it is answered
     // before posted ones, and even in the middle of a deletion.
     bool WaitUntilHandled(DWORD timeoutMs = 20000) const;
+    // The same, also for the real input (SendInput) given before this call, which the
+    // thread reads only after what was posted.
+    bool WaitUntilInputHandled(DWORD timeoutMs = 20000) const;
     // Once the program has handled what was posted to it: the caption of a dialog that is
     // open or about to show, "<busy>" when it did not get there in time, else empty.
     std::string DialogAfterInput() const;
@@ -64,6 +67,7 @@ public:
     std::wstring CurrentFolder() const;
 
 private:
+    bool WaitForProbe(UINT mark, int rounds, DWORD timeoutMs) const;
     void Start(const Environment& environment, const std::wstring& currentFolder, const std::wstring& program);
     PROCESS_INFORMATION process_{};
 };

@@ -123,4 +123,38 @@ TEST_F(IniFileTest, AFailedWriteNamesTheFile) {
     }
 }
 
+// Windows opens no settings file whose path is MAX_PATH characters or longer: such a file is
+// neither read nor written (no shortened path is tried), and writing says why. One a
+// character shorter is used.
+TEST_F(IniFileTest, APathTooLongForWindowsIsNeverUsed) {
+    const std::string leaf = "\\settings.ini";
+    for (std::size_t length : {std::size_t(MAX_PATH - 1), std::size_t(MAX_PATH), std::size_t(MAX_PATH + 40)}) {
+        SCOPED_TRACE(length);
+        const std::string folder = temp_.File(std::string(length - temp_.Path().size() - 1 - leaf.size(), 'L'));
+        const std::string path = folder + leaf;
+        ASSERT_EQ(path.size(), length);
+        const std::wstring whole = L"\\\\?\\" + AnsiToWide(path);
+        ASSERT_TRUE(CreateDirectoryW((L"\\\\?\\" + AnsiToWide(folder)).c_str(), nullptr));
+        WriteTextFileW(whole, "[locate]\r\ntop=5\r\n");
+        ini_.SetFileName(path);
+        const bool usable = length < MAX_PATH;
+        EXPECT_EQ(ini_.ReadInteger("locate", "top", 10), usable ? 5 : 10);
+        std::string refusal;
+        try {
+            ini_.WriteInteger("locate", "top", 20);
+        } catch (const ESettingsError& error) {
+            refusal = error.what();
+        }
+        if (usable) {
+            EXPECT_EQ(refusal, "");
+            EXPECT_EQ(ini_.ReadInteger("locate", "top", 10), 20);
+        } else {
+            EXPECT_NE(refusal.find("「" + path + "」の場所が長すぎる"), std::string::npos) << refusal;
+            EXPECT_EQ(ReadWholeFile(whole), "[locate]\r\ntop=5\r\n");
+        }
+        DeleteFileW(whole.c_str());
+        RemoveDirectoryW((L"\\\\?\\" + AnsiToWide(folder)).c_str());
+    }
+}
+
 }  // namespace
