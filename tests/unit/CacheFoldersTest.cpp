@@ -5,6 +5,7 @@
 #include <map>
 #include <set>
 #include <vector>
+#include "OpenedAsWindowsDoes.h"
 #include "TestFiles.h"
 #include "base/AnsiPath.h"
 #include "base/Application.h"
@@ -327,22 +328,6 @@ TEST_F(CacheFolders, EachEntryIsOpenedInsideItsFolderAsItselfNeverThroughALink) 
         opened.insert(open.folder + L"\\" + open.name);
     }
     EXPECT_EQ(opened.size(), 5u) << "every listed entry is opened";
-}
-
-// Opens an entry as Windows does: its name handed to the file system as it is, however the
-// path rules would read it. Wine reads a name relative to a folder by those rules ("x." as
-// "x", "nul.txt" as the null device), but takes an NT path as it is.
-NTSTATUS NTAPI OpenedAsWindowsDoes(PHANDLE handle, ACCESS_MASK access, POBJECT_ATTRIBUTES attributes,
-                                   PIO_STATUS_BLOCK io, ULONG share, ULONG options) {
-    std::wstring path = L"\\??\\" + FinalPathOfHandle(attributes->RootDirectory) + L"\\" +
-                        std::wstring(attributes->ObjectName->Buffer, attributes->ObjectName->Length / 2);
-    UNICODE_STRING name;
-    name.Buffer = &path[0];
-    name.Length = name.MaximumLength = static_cast<USHORT>(path.size() * sizeof(wchar_t));
-    OBJECT_ATTRIBUTES absolute = *attributes;
-    absolute.RootDirectory = nullptr;
-    absolute.ObjectName = &name;
-    return NtOpenFile(handle, access, &absolute, io, share, options);
 }
 
 // On Windows a name ending in a dot or a space, and a device's name, are ordinary names of
