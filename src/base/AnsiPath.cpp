@@ -14,6 +14,24 @@ std::string WideToAnsi(const std::wstring& text) {
     return result;
 }
 
+bool WideToExactAnsi(const std::wstring& wide, std::string& ansi) {
+    ansi.clear();
+    if (wide.empty()) return true;
+    BOOL usedDefault = FALSE;
+    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                                   nullptr, 0, nullptr, &usedDefault);
+    if (size <= 0 || usedDefault) return false;
+    ansi.resize(static_cast<std::size_t>(size));
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), &ansi[0],
+                        size, nullptr, &usedDefault);
+    // Only an exact round trip proves that every character has its own equivalent.
+    if (usedDefault || AnsiToWide(ansi) != wide) {
+        ansi.clear();
+        return false;
+    }
+    return true;
+}
+
 std::wstring AnsiToWide(const std::string& text) {
     if (text.empty()) return {};
     int size = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);

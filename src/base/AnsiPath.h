@@ -11,6 +11,9 @@ std::string FormatText(const char* pattern, std::initializer_list<std::string> v
 // Conversions at the COM boundary, in the system ANSI code page.
 std::string WideToAnsi(const std::wstring& text);
 std::wstring AnsiToWide(const std::string& text);
+// The code page's form of wide, only when every character has its own exact equivalent (no
+// best fit: "é" is not "e", and "¥" never becomes a separator); false otherwise.
+bool WideToExactAnsi(const std::wstring& wide, std::string& ansi);
 
 // Byte index of the last whole character of text that is one of delimiters, or npos.
 std::string::size_type LastDelimiter(const std::string& text, const char* delimiters);

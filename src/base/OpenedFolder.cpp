@@ -13,7 +13,8 @@ bool ClassRefused(NTSTATUS status) {
     return status == static_cast<NTSTATUS>(0xC0000003) ||  // STATUS_INVALID_INFO_CLASS
            status == static_cast<NTSTATUS>(0xC0000002) ||  // STATUS_NOT_IMPLEMENTED
            status == static_cast<NTSTATUS>(0xC000000D) ||  // STATUS_INVALID_PARAMETER
-           status == static_cast<NTSTATUS>(0xC00000BB);    // STATUS_NOT_SUPPORTED
+           status == static_cast<NTSTATUS>(0xC00000BB) ||  // STATUS_NOT_SUPPORTED
+           status == static_cast<NTSTATUS>(0xC0000010);    // STATUS_INVALID_DEVICE_REQUEST
 }
 
 // One entry of a buffer of either class: its name, its attributes and the next entry's offset.
@@ -25,10 +26,16 @@ ULONG ReadEntry(const BYTE* entry, std::wstring& name, DWORD& attributes) {
     return info->NextEntryOffset;
 }
 
-bool AllZero(const BYTE* bytes, std::size_t size) {
+bool AllBytesAre(const BYTE* bytes, std::size_t size, BYTE value) {
     for (std::size_t i = 0; i < size; ++i)
-        if (bytes[i]) return false;
+        if (bytes[i] != value) return false;
     return true;
+}
+
+// A file system without ids reports 0; one that cannot give a unique id reports all ones,
+// which must be ignored too. Either would make every such file the same.
+bool UnknownId(const BYTE* bytes, std::size_t size) {
+    return AllBytesAre(bytes, size, 0) || AllBytesAre(bytes, size, 0xFF);
 }
 
 // FILE_ID_INFO; older systems refuse the class, and the classic identity is used.
@@ -58,31 +65,40 @@ FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information, Clas
                         bool classicToo) {
     FileIdentity identity;
     FileIdInformation id{};
-    if (information(handle, kFileIdInfoClass, &id, sizeof id) && !AllZero(id.FileId, sizeof id.FileId)) {
+    if (information(handle, kFileIdInfoClass, &id, sizeof id) && !UnknownId(id.FileId, sizeof id.FileId)) {
         identity.hasId128 = true;
         identity.volume128 = id.VolumeSerialNumber;
         std::memcpy(identity.id128, &id.FileId, sizeof identity.id128);
     }
     BY_HANDLE_FILE_INFORMATION file;
-    if ((classicToo || !identity.hasId128) && classic(handle, &file) && (file.nFileIndexHigh || file.nFileIndexLow)) {
-        identity.hasIndex = true;
-        identity.volume = file.dwVolumeSerialNumber;
-        identity.index = (static_cast<ULONGLONG>(file.nFileIndexHigh) << 32) | file.nFileIndexLow;
+    if ((classicToo || !identity.hasId128) && classic(handle, &file)) {
+        const ULONGLONG index = (static_cast<ULONGLONG>(file.nFileIndexHigh) << 32) | file.nFileIndexLow;
+        if (!UnknownId(reinterpret_cast<const BYTE*>(&index), sizeof index)) {
+            identity.hasIndex = true;
+            identity.volume = file.dwVolumeSerialNumber;
+            identity.index = index;
+        }
     }
     return identity;
 }
 
-FileHandle OpenToIdentify(const std::wstring& path) {
-    return FileHandle(CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+FileHandle OpenToIdentify(const std::wstring& path, CreateFileFunction open) {
+    return FileHandle(open(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-bool OpenedFolder::Open(const std::wstring& path, DWORD& error) {
-    handle_ = FileHandle(CreateFileW(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
-                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+bool OpenedFolder::Open(const std::wstring& path, DWORD& error, CreateFileFunction open) {
+    handle_ = FileHandle(open(path.c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     error = handle_.IsOpen() ? ERROR_SUCCESS : GetLastError();
+    // The open takes a file too: a file of the folder's name is no folder to empty.
+    FILE_BASIC_INFO basic;
+    if (handle_.IsOpen() && GetFileInformationByHandleEx(handle_.Get(), FileBasicInfo, &basic, sizeof basic) &&
+        !(basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        handle_ = FileHandle();
+        error = ERROR_DIRECTORY;
+    }
     return handle_.IsOpen();
 }
 

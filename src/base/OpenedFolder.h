@@ -35,14 +35,18 @@ using ClassicInformationFunction = BOOL(WINAPI*)(HANDLE, LPBY_HANDLE_FILE_INFORM
 
 // The identity of an open handle: FileIdInfo where the file system answers it, else the
 // classic GetFileInformationByHandle (FAT32, exFAT and older systems). A file system
-// without file ids reports 0: such an id is unknown, or every file would be the same.
+// without file ids reports 0, and one that cannot give a unique id all ones: such an id is
+// unknown, or every file would be the same.
 // With classicToo false, the classic identity is asked only where FileIdInfo has none
 // (under Wine the classic query also asks the volume, and costs several times as much).
 FileIdentity IdentityOf(HANDLE handle, FileInformationFunction information = GetFileInformationByHandleEx,
                         ClassicInformationFunction classic = GetFileInformationByHandle, bool classicToo = true);
 
+// The system's CreateFileW, or a stand-in that fails as an unreachable place does.
+using CreateFileFunction = HANDLE(WINAPI*)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+
 // Opens a file or folder where links and junctions lead, only to learn who and where it is.
-FileHandle OpenToIdentify(const std::wstring& path);
+FileHandle OpenToIdentify(const std::wstring& path, CreateFileFunction open = CreateFileW);
 
 extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE handle, HANDLE event, PIO_APC_ROUTINE routine, PVOID context,
                                                PIO_STATUS_BLOCK io, PVOID buffer, ULONG length,
@@ -58,8 +62,9 @@ using EntryOpenFunction = decltype(&NtOpenFile);
 class OpenedFolder {
 public:
     // Opens path for listing; a link or junction at it is followed. False (with the
-    // system's error code in error) when it cannot be opened.
-    bool Open(const std::wstring& path, DWORD& error);
+    // system's error code in error) when it cannot be opened, or ERROR_DIRECTORY when what
+    // it names is not a folder.
+    bool Open(const std::wstring& path, DWORD& error, CreateFileFunction open = CreateFileW);
     bool IsOpen() const { return handle_.IsOpen(); }
     HANDLE Handle() const { return handle_.Get(); }
 

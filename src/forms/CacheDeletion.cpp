@@ -1,6 +1,7 @@
 #include "forms/CacheDeletion.h"
 
 #include <windows.h>
+#include <algorithm>
 #include <cctype>
 #include <vector>
 #include "base/AnsiPath.h"
@@ -51,6 +52,12 @@ const char kStayedLine[] =
     "JV-Linkを使うソフトをすべて終了してから、もう一度お試しください。"
     "それでも残るファイルは、エクスプローラーで削除してください。";
 
+// The report's lines for folders that were not there, added only when some were not; the
+// last when none of those the question named was there.
+const char kAbsentLine[] = "\r\n\r\n次のフォルダは見つかりませんでした（削除するファイルはありません）：\r\n";
+const char kNoneThereLine[] =
+    "\r\n保存パスが正しいか、メニューの「ﾌｧｲﾙ」→「JV Link 設定」で確かめてください。";
+
 // The longest folder is <save path>\Cache; it must still hold a separator, an 8.3 name
 // and the terminator within MAX_PATH.
 const std::size_t kLongestFolderSuffix = sizeof "\\Cache" - 1;
@@ -65,21 +72,7 @@ std::string Named(const HeldFolder& held) {
 }  // namespace
 
 bool SavePathToAnsi(const std::wstring& wide, std::string& ansi) {
-    ansi.clear();
-    if (wide.empty()) return true;
-    BOOL usedDefault = FALSE;
-    int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                   nullptr, 0, nullptr, &usedDefault);
-    if (size <= 0 || usedDefault) return false;
-    ansi.resize(static_cast<std::size_t>(size));
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), &ansi[0],
-                        size, nullptr, &usedDefault);
-    // Only an exact round trip proves that every character has its own equivalent.
-    if (usedDefault || AnsiToWide(ansi) != wide) {
-        ansi.clear();
-        return false;
-    }
-    return true;
+    return WideToExactAnsi(wide, ansi);
 }
 
 bool IsAbsoluteSavePath(const std::string& path) {
@@ -173,5 +166,11 @@ std::string CacheDeletionReport(const CacheFolders& folders, const CacheDeletion
     report += "を削除しました。";
     if (counts.dataStayed || counts.cacheStayed)
         report += FormatText(kStayedLine, {std::to_string(counts.dataStayed), std::to_string(counts.cacheStayed)});
+    std::string absent;
+    for (const HeldFolder& folder : held)
+        if (folder.absent) absent += (absent.empty() ? kAbsentLine : "\r\n") + folder.shown;
+    report += absent;
+    if (std::all_of(held.begin(), held.end(), [](const HeldFolder& folder) { return folder.absent; }))
+        report += kNoneThereLine;
     return report;
 }

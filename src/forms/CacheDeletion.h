@@ -52,6 +52,7 @@ CacheDeletionCounts EmptyCacheFolders(CacheFolders& folders, FolderFileList& lis
 CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string& savePath, LinkCheck check,
                                        const DeletionProgress& progress = {}, const DeletionSeams& seams = {});
 
-// The report shown after a run: each folder with its count and, when files stayed, how
-// many stayed with Data and with Cache and why they may have.
+// The report shown after a run: each folder with its count; when files stayed, how many
+// stayed with Data and with Cache and why they may have; then the folders that were not
+// there, and where to check the save path when none was.
 std::string CacheDeletionReport(const CacheFolders& folders, const CacheDeletionCounts& counts);

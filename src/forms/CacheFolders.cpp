@@ -16,10 +16,36 @@ const char kNothingDeleted[] = "\r\nファイルは1つも削除していませ�
 namespace {
 
 // Texts of the folder checks, raised to the error display instead of the question; what
-// was deleted (nothing) follows on a line of its own.
+// was deleted (nothing) follows on a line of its own. A folder that cannot be reached says
+// what to do for its cause.
+const char kFolderInUse[] =
+    "フォルダ「%s」をほかのソフトが使っているため（エラー%d）、キャッシュデータの削除を中止しました。"
+    "JV-Linkを使うソフトをすべて終了してから、もう一度お試しください。";
+const char kFolderAccessDenied[] =
+    "フォルダ「%s」を開く権限がないため（エラー%d）、キャッシュデータの削除を中止しました。"
+    "フォルダのアクセス許可を確かめるか、データを保存したユーザーでこのソフトを起動してください。";
+const char kFolderNotReady[] =
+    "フォルダ「%s」のあるドライブの準備ができていないため（エラー%d）、キャッシュデータの削除を中止しました。"
+    "ドライブをつなぐか、カードを入れてから、もう一度お試しください。";
+const char kFolderOnNetworkNotReached[] =
+    "ネットワーク上のフォルダ「%s」に接続できなかったため（エラー%d）、キャッシュデータの削除を中止しました。"
+    "ネットワークの接続と、NASやサーバーの電源を確かめてから、もう一度お試しください。";
+const char kFolderLinkNotFollowed[] =
+    "フォルダ「%s」はリンクですが、このパソコンの設定ではリンク先をたどれないため（エラー%d）、"
+    "キャッシュデータの削除を中止しました。エクスプローラーでリンク先のフォルダを開き、中のファイルを削除してください。";
+const char kFolderLinkTargetMissing[] =
+    "フォルダ「%s」はリンクですが、リンク先が見つからないため（エラー%d）、キャッシュデータの削除を中止しました。"
+    "リンク先のドライブ（USBドライブなど）をつないでから、もう一度お試しください。";
 const char kFolderNotOpened[] =
     "フォルダ「%s」を開けなかったため（エラー%d）、キャッシュデータの削除を中止しました。"
     "JV-Linkを使うソフトをすべて終了してから、もう一度お試しください。";
+const char kSavePathMissing[] =
+    "JV-Linkの保存パス「%s」が見つからないため、キャッシュデータの削除を中止しました。"
+    "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを確かめてください。";
+const char kDriveNotAvailable[] =
+    "JV-Linkの保存パス「%s」のドライブは、このソフトからは使えないため、キャッシュデータの削除を中止しました。"
+    "管理者として実行したときのネットワークドライブなどです。"
+    "管理者としてではなく普通に起動してから、もう一度お試しください。";
 const char kFolderNotResolved[] =
     "フォルダ「%s」の実際の場所を確認できなかったため、キャッシュデータの削除を中止しました。"
     "ネットワーク上のフォルダなら、接続を確かめてから、もう一度お試しください。";
@@ -27,6 +53,13 @@ const char kFolderIsRootOrAbove[] =
     "フォルダ「%s」の実際の場所（%s）は、ドライブのルート、または保存パスそのものかその上のフォルダです。"
     "このまま削除すると保存パスのほかのファイルまで消えるため、キャッシュデータの削除を中止しました。"
     "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを確認してください。";
+const char kNetworkFolderWithoutIds[] =
+    "ネットワーク上のフォルダ「%s」は、削除の途中で別のフォルダにすり替わっていないことを確かめられない場所にあるため、"
+    "キャッシュデータの削除を中止しました。このフォルダ内のファイルは、エクスプローラーで削除してください。";
+const char kPlaceNotInCodePage[] =
+    "フォルダ「%s」の実際の場所の名前に、日本語のWindowsで表せない文字が含まれているため、"
+    "場所を正しく表示できません。キャッシュデータの削除を中止しました。"
+    "エクスプローラーでこのフォルダを開き、中のファイルを削除してください。";
 
 const wchar_t* const kLeaves[] = {L"Data", L"Cache"};
 
@@ -52,12 +85,18 @@ bool StartsWithDrive(const std::wstring& path) {
 }
 
 // The system's final path, without "\\?\" and without a trailing separator but a drive
-// root's; empty where the system has none in that form.
-std::wstring SystemFinalPath(HANDLE handle, bool nt) {
-    const DWORD flags = FILE_NAME_NORMALIZED | (nt ? VOLUME_NAME_NT : VOLUME_NAME_DOS);
+// root's; empty where the system has none in that form. Over SMB the normalized name fails
+// where the user may not list some folder above; the name as opened is asked then (the
+// identity checks still guard what it cannot show).
+std::wstring SystemFinalPath(HANDLE handle, bool nt, const DeletionSeams& seams) {
+    DWORD flags = FILE_NAME_NORMALIZED | (nt ? VOLUME_NAME_NT : VOLUME_NAME_DOS);
     std::vector<wchar_t> buffer(MAX_PATH);
     for (;;) {
-        DWORD length = GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), flags);
+        DWORD length = seams.finalPathByHandle(handle, buffer.data(), static_cast<DWORD>(buffer.size()), flags);
+        if (length == 0 && !(flags & FILE_NAME_OPENED)) {
+            flags |= FILE_NAME_OPENED;
+            continue;
+        }
         if (length == 0) return {};
         if (length < buffer.size()) {
             std::wstring path(buffer.data(), length);
@@ -71,8 +110,15 @@ std::wstring SystemFinalPath(HANDLE handle, bool nt) {
 }
 
 FinalPath FinalPathOf(HANDLE handle, const DeletionSeams& seams) {
-    auto finalPath = seams.finalPath ? seams.finalPath : SystemFinalPath;
-    return FinalPath{finalPath(handle, false), finalPath(handle, true)};
+    if (seams.finalPath) return FinalPath{seams.finalPath(handle, false), seams.finalPath(handle, true)};
+    return FinalPath{SystemFinalPath(handle, false, seams), SystemFinalPath(handle, true, seams)};
+}
+
+// On the network by where it really is: a share's DOS form, or the NT form below Mup.
+bool IsOnTheNetwork(const FinalPath& final) {
+    const std::wstring mup = L"\\Device\\Mup\\";
+    return final.dos.compare(0, 2, L"\\\\") == 0 ||
+           (final.nt.size() > mup.size() && SameWideNameIgnoringCase(final.nt.substr(0, mup.size()), mup));
 }
 
 // Repeated separators made one (but the two that begin a UNC path), and no trailing one.
@@ -118,6 +164,95 @@ std::wstring LocalAppData(const DeletionSeams& seams) {
     return SUCCEEDED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))
                ? std::wstring(path)
                : std::wstring();
+}
+
+std::wstring FolderOfTheSystem(int csidl) {
+    wchar_t path[MAX_PATH];
+    return SUCCEEDED(SHGetFolderPathW(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)) ? std::wstring(path)
+                                                                                         : std::wstring();
+}
+
+std::wstring EnvironmentFolder(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(name, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(path, length) : std::wstring();
+}
+
+// Where Windows virtualizes a 32-bit program's writes: the Windows folder, Program Files
+// (both of them on 64-bit Windows, where a 32-bit program is told the x86 one) and
+// ProgramData, all on the system drive.
+std::vector<std::wstring> VirtualizedFolders(const DeletionSeams& seams) {
+    if (seams.virtualizedFolders) return seams.virtualizedFolders();
+    std::wstring programFiles = EnvironmentFolder(L"ProgramW6432");
+    if (programFiles.empty()) programFiles = FolderOfTheSystem(CSIDL_PROGRAM_FILES);
+    std::vector<std::wstring> folders;
+    for (const std::wstring& folder : {FolderOfTheSystem(CSIDL_WINDOWS), programFiles,
+                                       EnvironmentFolder(L"ProgramFiles(x86)"), FolderOfTheSystem(CSIDL_COMMON_APPDATA)})
+        if (!folder.empty()) folders.push_back(folder);
+    return folders;
+}
+
+// ---- Reaching the folders ------------------------------------------------------------------
+
+bool NotFound(DWORD error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
+
+// Whether any entry of that name is there, also a link whose target is gone.
+bool NameTaken(const std::wstring& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(path.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        return true;
+    }
+    return !NotFound(GetLastError());
+}
+
+// A folder that did not open is absent only when the system says it does not exist, no
+// entry of its name is there, and the nearest folder above it that exists opens. Anything
+// else (a link to an unplugged drive, a sleeping NAS) cannot be reached.
+bool Absent(const std::wstring& path, DWORD error, const DeletionSeams& seams) {
+    if (!NotFound(error) || NameTaken(path)) return false;
+    const std::vector<std::wstring> above = FolderAndAncestors(path);
+    for (auto folder = above.begin() + 1; folder != above.end(); ++folder) {
+        const FileHandle opened = OpenToIdentify(*folder, seams.createFile);
+        if (opened.IsOpen()) return true;
+        if (!NotFound(GetLastError()) || NameTaken(*folder)) return false;
+    }
+    return false;
+}
+
+bool NetworkError(DWORD error) {
+    switch (error) {
+    case ERROR_BAD_NETPATH: case ERROR_BAD_NET_NAME: case ERROR_REM_NOT_LIST: case ERROR_NETWORK_BUSY:
+    case ERROR_UNEXP_NET_ERR: case ERROR_BAD_NET_RESP: case ERROR_NETNAME_DELETED: case ERROR_NETWORK_ACCESS_DENIED:
+    case ERROR_BAD_DEV_TYPE: case ERROR_SHARING_PAUSED: case ERROR_REQ_NOT_ACCEP: case ERROR_NO_NETWORK:
+    case ERROR_NETWORK_UNREACHABLE: case ERROR_HOST_UNREACHABLE: case ERROR_CONNECTION_REFUSED:
+    case ERROR_NOT_CONNECTED: case ERROR_LOGON_FAILURE: case ERROR_SEM_TIMEOUT:
+        return true;
+    }
+    return false;
+}
+
+// The error for a folder that cannot be reached, saying what to do for its cause.
+Exception NotReached(const std::string& shown, DWORD error) {
+    const char* text = kFolderNotOpened;
+    if (error == ERROR_SHARING_VIOLATION) text = kFolderInUse;
+    else if (error == ERROR_ACCESS_DENIED) text = kFolderAccessDenied;
+    else if (error == ERROR_NOT_READY) text = kFolderNotReady;
+    else if (NetworkError(error)) text = kFolderOnNetworkNotReached;
+    else if (error == ERROR_SYMLINK_CLASS_DISABLED) text = kFolderLinkNotFollowed;
+    else if (NotFound(error)) text = kFolderLinkTargetMissing;
+    return Exception(FormatText(text, {shown, std::to_string(error)}) + kNothingDeleted);
+}
+
+// The code page's exact form of a place the user is shown; raises when it has none, since a
+// best-fit form ("D:\Cafe" for "D:\Café") names another folder.
+std::string ExactlyShown(const std::wstring& place, const std::string& folder) {
+    std::string ansi;
+    if (!WideToExactAnsi(place, ansi)) throw Exception(FormatText(kPlaceNotInCodePage, {folder}) + kNothingDeleted);
+    return ansi;
 }
 
 // ---- What no folder may turn out to be ---------------------------------------------------
@@ -257,43 +392,64 @@ CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const D
         held.path = AnsiToWide(held.shown);
         folders_.push_back(std::move(held));
     }
-    // Windows redirects a 32-bit program's writes below Program Files or Windows to
-    // VirtualStore, and the program then reads its own copy there: JV-Link loaded in such
-    // a program keeps its cache there too.
-    std::wstring store;
-    if (StartsWithDrive(wideSave) && !IsNetworkPath(wideSave, seams)) {
-        const std::wstring localAppData = LocalAppData(seams);
-        store = VirtualStoreFolder(localAppData, wideSave);
-        for (int i = 0; i < 2; ++i) {
-            const std::wstring copy = VirtualStoreFolder(localAppData, folders_[i].path);
-            if (copy.empty() || !IsFolder(copy)) continue;
-            HeldFolder held;
-            held.shown = WideToAnsi(copy);
-            held.countsWith = i;
-            held.virtualStore = true;
-            held.path = copy;
-            folders_.push_back(std::move(held));
-        }
+    // The save path must be there: a missing one, or a drive this program cannot see (a
+    // network drive mapped by another logon session, as for a program run as administrator),
+    // is said before anything is asked.
+    if (StartsWithDrive(wideSave) && seams.driveType((wideSave.substr(0, 2) + L"\\").c_str()) == DRIVE_NO_ROOT_DIR)
+        throw Exception(FormatText(kDriveNotAvailable, {savePath}) + kNothingDeleted);
+    FileHandle save = OpenToIdentify(wideSave, seams.createFile);
+    if (!save.IsOpen()) {
+        const DWORD error = GetLastError();
+        if (NotFound(error) && !NameTaken(wideSave))
+            throw Exception(FormatText(kSavePathMissing, {savePath}) + kNothingDeleted);
+        throw NotReached(savePath, error);
     }
+    const FinalPath saveFinal = FinalPathOf(save.Get(), seams);
+    save = FileHandle();
+    const bool saveOnNetwork = IsNetworkPath(wideSave, seams) || IsOnTheNetwork(saveFinal);
 
-    bool anyOpen = false;
-    for (HeldFolder& held : folders_) {
-        const bool exists = held.virtualStore || FolderFileList::FolderExists(held.shown);
-        if (!exists) continue;
+    // Windows redirects a 32-bit program's writes below its protected folders on the system
+    // drive to VirtualStore, and the program then reads its own copy there: JV-Link loaded in
+    // such a program keeps its cache there too. The copy's path follows where the save path
+    // really is, however it was typed (SUBST, short names).
+    std::wstring store;
+    if (!saveOnNetwork && StartsWithDrive(saveFinal.dos)) {
+        const std::vector<std::wstring> virtualized = VirtualizedFolders(seams);
+        if (std::any_of(virtualized.begin(), virtualized.end(),
+                        [&saveFinal](const std::wstring& folder) { return IsAtOrAbove(folder, saveFinal.dos); }))
+            store = VirtualStoreFolder(LocalAppData(seams), saveFinal.dos);
+    }
+    for (int i = 0; i < 2 && !store.empty(); ++i) {
+        HeldFolder held;
+        held.countsWith = i;
+        held.virtualStore = true;
+        held.path = store + L"\\" + kLeaves[i];
         DWORD error = 0;
         held.folder.SetDirectoryQuery(seams.directoryQuery);
         held.folder.SetEntryOpen(seams.openEntry);
-        if (held.folder.Open(held.path, error)) {
+        if (!held.folder.Open(held.path, error, seams.createFile) && Absent(held.path, error, seams)) continue;
+        held.shown = ExactlyShown(held.path, folders_[i].shown);
+        if (!held.folder.IsOpen()) throw NotReached(held.shown, error);
+        folders_.push_back(std::move(held));
+    }
+
+    bool anyOpen = folders_.size() > 2;
+    for (int i = 0; i < 2; ++i) {
+        HeldFolder& held = folders_[i];
+        DWORD error = 0;
+        held.folder.SetDirectoryQuery(seams.directoryQuery);
+        held.folder.SetEntryOpen(seams.openEntry);
+        if (held.folder.Open(held.path, error, seams.createFile)) {
             anyOpen = true;
-            continue;
+        } else if (Absent(held.path, error, seams)) {
+            held.absent = true;
+        } else {
+            throw NotReached(held.shown, error);
         }
-        // Gone since it was looked at: as if it had not been there.
-        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) continue;
-        throw Exception(FormatText(kFolderNotOpened, {held.shown, std::to_string(error)}) + kNothingDeleted);
     }
     if (anyOpen) {
         ForbiddenFolders forbidden;
-        const FinalPath saveFinal = AddForbidden(forbidden, wideSave, savePath, seams);
+        AddForbidden(forbidden, wideSave, savePath, seams);
         FinalPath storeFinal;
         if (!store.empty() && IsFolder(store)) storeFinal = AddForbidden(forbidden, store, WideToAnsi(store), seams);
         RealPathQuery realPath;
@@ -304,7 +460,13 @@ CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const D
             held.identity = IdentityOf(held.folder.Handle(), seams.fileInformation, seams.classicInformation);
             Check(held, final, forbidden, seams);
             held.realPlace = RealPlace(final, held.virtualStore ? storeFinal : saveFinal, kLeaves[held.countsWith]);
-            held.network = IsNetworkPath(held.path, seams);
+            if (!held.realPlace.empty()) ExactlyShown(held.realPlace, held.shown);
+            // Where the folder really is decides: a local path may be a link to a share.
+            held.network = IsNetworkPath(held.path, seams) || IsOnTheNetwork(final);
+            // On the network the folder is confirmed by identity before each entry: without
+            // one, nothing could be deleted safely, and the user is told before being asked.
+            if (held.network && !held.identity.Known())
+                throw Exception(FormatText(kNetworkFolderWithoutIds, {held.shown}) + kNothingDeleted);
             // Wine: where the folder was at the check, which its entries must still be in.
             DWORD attributes = 0;
             if (check == LinkCheck::FinalPathInside &&

@@ -36,7 +36,8 @@ struct HeldFolder {
     std::string shown;       // as the question and the report name it
     int countsWith = 0;      // 0: what stays here counts with Data, 1: with Cache
     bool virtualStore = false;
-    OpenedFolder folder;     // not open when the folder does not exist
+    OpenedFolder folder;     // not open when the folder is absent
+    bool absent = false;     // nothing of its name is there: nothing to delete, and the report says so
     std::wstring path;       // the path it was opened by
     std::wstring realPlace;  // where a link or junction at it leads, when elsewhere; else empty
     FileIdentity identity;
@@ -46,10 +47,13 @@ struct HeldFolder {
 
 class CacheFolders {
 public:
-    // Opens and checks Data and Cache below savePath and, for a save path on a local
-    // drive, their VirtualStore copies where they exist. Raises an Exception with the text
-    // to show when a folder exists but cannot be opened or resolved, or is a drive root, the
-    // save path, its VirtualStore copy or a folder above either; nothing has been deleted.
+    // Opens and checks Data and Cache below savePath and, for a save path below the
+    // system's protected folders, their VirtualStore copies where they exist. Raises an
+    // Exception with the text to show, nothing having been deleted, when the save path is
+    // missing or cannot be reached; when a folder is there but cannot be reached (only a
+    // folder of which nothing is there, below a folder that opens, is absent), resolved or
+    // shown exactly; when it is a drive root, the save path, its VirtualStore copy or a
+    // folder above either; or when it is on the network without an identity to confirm it.
     CacheFolders(const std::string& savePath, LinkCheck check, const DeletionSeams& seams = {});
 
     // Data, Cache, then the VirtualStore copies that exist.

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <functional>
 #include <string>
+#include <vector>
 #include "base/OpenedFolder.h"
 
 // How each listed entry is checked before it is deleted through its own handle. Both ask
@@ -43,8 +44,18 @@ struct DeletionSeams {
     // some names through the path rules where Windows hands them to the file system as
     // they are, and cannot show how an entry is opened.
     EntryOpenFunction openEntry = nullptr;
-    // What kind of drive a root ("Z:\") is: a remote one is on the network.
+    // What kind of drive a root ("Z:\") is: a remote one is on the network, and one that
+    // does not exist for this program (DRIVE_NO_ROOT_DIR) cannot be reached.
     UINT(WINAPI* driveType)(LPCWSTR root) = GetDriveTypeW;
+    // Opens the save path and the folders: a sleeping NAS, an unplugged drive, a folder the
+    // user may not read or a disabled link class fail here with their own errors.
+    HANDLE(WINAPI* createFile)(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) = CreateFileW;
+    // The system's final path call: over SMB the normalized name fails where the user may
+    // not list a folder above.
+    DWORD(WINAPI* finalPathByHandle)(HANDLE, LPWSTR, DWORD, DWORD) = GetFinalPathNameByHandleW;
+    // The folders below which Windows keeps a 32-bit program's writes in VirtualStore (the
+    // Windows folder, Program Files, Program Files (x86), ProgramData); null for the system's.
+    std::vector<std::wstring> (*virtualizedFolders)() = nullptr;
     // The user's local application data folder, below which Windows keeps VirtualStore;
     // null for the system's.
     std::wstring (*localAppData)() = nullptr;

@@ -242,6 +242,13 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void TMainForm::FormCreate() {
     SetCurrentDirectoryA(ExtractFileDir(ExecutablePath()).c_str());
+    // Run as administrator, the window would never hear from the taskbar, which runs without:
+    // that one message, and only it, is let through (letting commands through would let any
+    // program drive an elevated window). Windows 7 and later have the call.
+    using MessageFilter = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
+    if (auto allow = reinterpret_cast<MessageFilter>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "ChangeWindowMessageFilterEx"))))
+        if (taskbarButtonCreated_) allow(Handle(), taskbarButtonCreated_, 1 /* MSGFLT_ALLOW */, nullptr);
     // Saved positions are restored as they are, also partly off-screen ones; only a title
     // bar that no monitor shows (saved on a screen since unplugged) falls back to 10, 10.
     RECT window;

@@ -64,9 +64,18 @@ std::vector<RunningProcess> SystemProcesses() {
     return processes;
 }
 
-bool IsWow64(HANDLE process) {
+// What a process runs as: its machine where the system tells it (IsWow64Process2, Windows
+// 10 1511 and later, which also tells an x86 process on ARM64 from a native one), else
+// whether it runs under WOW64.
+USHORT MachineOf(HANDLE process) {
+    using Wow64Process2 = BOOL(WINAPI*)(HANDLE, USHORT*, USHORT*);
+    static const auto wow64Process2 = reinterpret_cast<Wow64Process2>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process2")));
+    USHORT processMachine = 0, nativeMachine = 0;
+    if (wow64Process2 && wow64Process2(process, &processMachine, &nativeMachine))
+        return ProcessMachine(processMachine, nativeMachine);
     BOOL wow64 = FALSE;
-    return IsWow64Process(process, &wow64) && wow64;
+    return IsWow64Process(process, &wow64) && wow64 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_UNKNOWN;
 }
 
 bool SystemModules(DWORD id, std::vector<std::wstring>& modules) {
@@ -82,13 +91,18 @@ bool SystemModules(DWORD id, std::vector<std::wstring>& modules) {
     FileHandle process(opened);
     // JV-Link loads only into processes of its own bitness, which is this build's; most
     // processes of a 64-bit desktop are left here, before any module is read.
-    if (IsWow64(process.Get()) != IsWow64(GetCurrentProcess())) return false;
-    // A process that is starting or ending refuses the snapshot for a moment
-    // (ERROR_BAD_LENGTH, ERROR_PARTIAL_COPY); one more try, then it is left out.
+    static const USHORT ownMachine = MachineOf(GetCurrentProcess());
+    if (MachineOf(process.Get()) != ownMachine) return false;
+    // A process that is starting or loading modules refuses the snapshot for a moment
+    // (ERROR_BAD_LENGTH, ERROR_PARTIAL_COPY), and the system says to try again: for up to
+    // 100 ms, which a loader's moment fits in and the user does not notice; then it is left out.
     FileHandle snapshot(INVALID_HANDLE_VALUE);
-    for (int attempt = 0; attempt < 2 && !snapshot.IsOpen(); ++attempt)
+    for (const DWORD start = GetTickCount();;) {
         snapshot = FileHandle(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, id));
-    if (!snapshot.IsOpen()) return false;
+        if (snapshot.IsOpen()) break;
+        const DWORD error = GetLastError();
+        if ((error != ERROR_BAD_LENGTH && error != ERROR_PARTIAL_COPY) || GetTickCount() - start >= 100) return false;
+    }
     MODULEENTRY32W entry{};
     entry.dwSize = sizeof entry;
     for (BOOL more = Module32FirstW(snapshot.Get(), &entry); more; more = Module32NextW(snapshot.Get(), &entry))
@@ -97,6 +111,10 @@ bool SystemModules(DWORD id, std::vector<std::wstring>& modules) {
 }
 
 }  // namespace
+
+USHORT ProcessMachine(USHORT processMachine, USHORT nativeMachine) {
+    return processMachine != IMAGE_FILE_MACHINE_UNKNOWN ? processMachine : nativeMachine;
+}
 
 JVLinkFile InprocServerFile(const std::wstring& value, bool expand, const std::wstring& systemFolder,
                             const std::function<bool(const std::wstring& path)>& exists) {

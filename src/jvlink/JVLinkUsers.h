@@ -15,6 +15,11 @@ struct JVLinkFile {
     std::wstring name;  // "JVDTLab.dll"
 };
 
+// The machine a process runs as, from IsWow64Process2's two answers: the guest's machine
+// for a process under WOW64 (an x86 program on x64 or ARM64), else the native machine.
+// JV-Link loads only into processes of this program's own machine.
+USHORT ProcessMachine(USHORT processMachine, USHORT nativeMachine);
+
 // The file an InprocServer32 value names: environment strings expanded (for REG_EXPAND_SZ),
 // surrounding spaces and quotes removed. A bare file name is looked for in systemFolder,
 // where it is when exists says so; else only the name is known.

@@ -28,6 +28,9 @@ protected:
         WriteTextFile(root_.File("beside\\beside.dat"), "beside the save path");
         WriteTextFile(save_ + "\\own.dat", "in the save path itself");
         sentinels_ = Snapshot(root_.Path());
+        // Cache is there unless a test takes it away: a folder that is not there is named in
+        // the report.
+        MakeFolder(cache_);
     }
     void TearDown() override {
         std::map<std::string, std::string> now = Snapshot(root_.Path());
@@ -81,6 +84,13 @@ protected:
     std::string ConfirmAndReadReport() {
         HWND question = app_->WaitForDialog("確認");
         return question ? AnswerYesAndReadReport(question) : "<no confirmation>";
+    }
+    // The report's lines for folders that were not there, after the folder lines.
+    static std::string Absent(std::initializer_list<std::string> folders, bool noneThere = false) {
+        std::string lines = "\r\n\r\n次のフォルダは見つかりませんでした（削除するファイルはありません）：";
+        for (const std::string& folder : folders) lines += "\r\n" + folder;
+        if (noneThere) lines += "\r\n保存パスが正しいか、メニューの「ﾌｧｲﾙ」→「JV Link 設定」で確かめてください。";
+        return lines;
     }
     std::string Report(int dataCount, int cacheCount, int dataStayed = 0, int cacheStayed = 0) const {
         std::string report = data_ + "内のキャッシュデータ" + std::to_string(dataCount) + "個\r\n" + cache_ +
@@ -159,22 +169,39 @@ TEST_F(Deletion, AnsweringYesDeletesPlainFilesAndReportsBothCounts) {
     CloseAndExpectExitZero();
 }
 
-TEST_F(Deletion, CountsArePlainDecimalAndMissingFoldersCountZero) {
+// A folder that is not there counts 0 and is named after the counts; with neither there,
+// the report says where to check the save path.
+TEST_F(Deletion, CountsArePlainDecimalAndMissingFoldersAreNamed) {
     MakeFolder(data_);
+    RemoveTree(cache_);
     for (int i = 0; i < 1234; ++i) WriteTextFile(data_ + "\\f" + std::to_string(i) + ".dat", "");
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     ClickDelete();
-    EXPECT_EQ(ConfirmAndReadReport(), Report(1234, 0));
+    EXPECT_EQ(ConfirmAndReadReport(), Report(1234, 0) + Absent({cache_}));
     EXPECT_TRUE(Snapshot(data_).empty());
-    // With neither folder there, the run still beeps and reports.
     RemoveTree(data_);
     ClickDelete();
-    EXPECT_EQ(ConfirmAndReadReport(), Report(0, 0));
+    EXPECT_EQ(ConfirmAndReadReport(), Report(0, 0) + Absent({data_, cache_}, true));
     CloseAndExpectExitZero();
 }
 
+// A Data folder that is a link to a place that is gone (a cache moved to a drive since
+// unplugged) is not absent: it cannot be reached, and that is said instead of the question.
+TEST_F(Deletion, ALinkToAPlaceThatIsGoneIsAnErrorInsteadOfTheQuestion) {
+    WriteTextFile(cache_ + "\\c.dat", "stays");
+    ASSERT_TRUE(RunUnixShell("ln -s '" + UnixPath(root_.Path()) + "/unplugged' '" + UnixPath(data_) + "'"));
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    ClickDelete();
+    const std::string error = ErrorInsteadOfQuestion();
+    EXPECT_NE(error.find("「" + data_ + "」はリンクですが、リンク先が見つからないため"), std::string::npos) << error;
+    EXPECT_NE(error.find("\r\nファイルは1つも削除していません。"), std::string::npos) << error;
+    EXPECT_TRUE(Exists(cache_ + "\\c.dat"));
+    CloseAndExpectExitZero();
+    RemoveUnixLink(data_);
+}
+
 TEST_F(Deletion, ASecondRunDeletesFilesThatAppearedSinceTheFirst) {
-    MakeFolder(cache_);
+    MakeFolder(data_);
     WriteTextFile(cache_ + "\\first.dat", "");
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     ClickDelete();
@@ -436,7 +463,7 @@ TEST_F(Deletion, AVirtualStoreCopyIsNamedEmptiedAndCounted) {
                   copy);
     EXPECT_EQ(AnswerYesAndReadReport(question), data_ + "内のキャッシュデータ1個\r\n" + cache_ +
                                                     "内のキャッシュデータ0個\r\n" + copy +
-                                                    "内のキャッシュデータ2個\r\nを削除しました。");
+                                                    "内のキャッシュデータ2個\r\nを削除しました。" + Absent({cache_}));
     EXPECT_TRUE(Snapshot(copy).empty());
     CloseAndExpectExitZero();
     RemoveTree(programFiles);
@@ -579,12 +606,18 @@ TEST_F(Deletion, ALongDeletionKeepsAnsweringDropsInputAndClosesOnlyAfterTheRepor
     EXPECT_TRUE(Snapshot(cache_).empty());
 }
 
-TEST_F(Deletion, AUncSavePathThatCannotBeReachedDeletesNothing) {
+// A share that cannot be reached is said instead of the question. Windows answers that the
+// network path was not found (53); Wine reaches shares through its prefix, where the server
+// is simply not there.
+TEST_F(Deletion, AUncSavePathThatCannotBeReachedIsAnErrorInsteadOfTheQuestion) {
     ASSERT_NO_FATAL_FAILURE(Start(L"\\\\no-such-server\\share\\JV"));
     ClickDelete();
-    EXPECT_EQ(ConfirmAndReadReport(),
-              "\\\\no-such-server\\share\\JV\\Data内のキャッシュデータ0個\r\n"
-              "\\\\no-such-server\\share\\JV\\Cache内のキャッシュデータ0個\r\nを削除しました。");
+    const std::string error = ErrorInsteadOfQuestion();
+    EXPECT_NE(error.find(RunningUnderWine() ? "JV-Linkの保存パス「\\\\no-such-server\\share\\JV」が見つからない"
+                                            : "「\\\\no-such-server\\share\\JV」に接続できなかったため（エラー53）"),
+              std::string::npos)
+        << error;
+    EXPECT_NE(error.find("\r\nファイルは1つも削除していません。"), std::string::npos) << error;
     CloseAndExpectExitZero();
 }
 

@@ -129,6 +129,9 @@ struct Zone {
 // Where the round keeps its user's local application data, below which VirtualStore is.
 std::wstring roundLocalAppData;
 std::wstring RoundLocalAppData() { return roundLocalAppData; }
+// The round's tree stands for a folder that Windows virtualizes, such as Program Files.
+std::wstring roundRoot;
+std::vector<std::wstring> RoundVirtualized() { return {roundRoot}; }
 
 const wchar_t* const kStems[] = {
     L"JV", L"cache", L"RACE", L"0B15", L"\u8868" /* 表 */, L"\u30BD" /* ソ */, L"\u80FD" /* 能 */,
@@ -588,6 +591,8 @@ void Round::Run(CampaignRound& round) {
             roundLocalAppData = root_ + L"\\Local";
             DeletionSeams seams;
             seams.localAppData = RoundLocalAppData;
+            roundRoot = root_;
+            seams.virtualizedFolders = RoundVirtualized;
             // Windows hands each name to the file system as it is; Wine needs help for that.
             if (!wine_) seams.openEntry = OpenedAsWindowsDoes;
             CacheFolders folders(ansi, mode_, seams);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <set>
@@ -100,9 +101,10 @@ protected:
 struct FileSystem {
     DWORD tagRefusal = 0;        // the error FileAttributeTagInfo meets; 0: it is answered
     bool idInfoRefused = false;  // FileIdInfo refused as unknown
-    bool noIds = false;          // FileIdInfo and the classic file index answered as 0
+    BYTE unknownIds = 1;         // 0 or 0xFF: every id and file index answered as all such bytes
     bool remote = false;         // every drive is a remote one
     int movesAfter = -1;         // entries handled after which the path leads elsewhere
+    int shareFinal = 0;          // 1, 2: Data's final path is on a share, in the DOS or the NT form
 };
 FileSystem fileSystem;
 bool pathMoved = false;
@@ -116,8 +118,8 @@ BOOL WINAPI FileSystemInformation(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind,
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
-    if (kind == kFileIdInfoClass && fileSystem.noIds) {
-        std::memset(buffer, 0, size);
+    if (kind == kFileIdInfoClass && fileSystem.unknownIds != 1) {
+        std::memset(buffer, fileSystem.unknownIds, size);
         static_cast<ULONGLONG*>(buffer)[0] = 0x1234;  // the volume's serial number
         return TRUE;
     }
@@ -125,12 +127,24 @@ BOOL WINAPI FileSystemInformation(HANDLE handle, FILE_INFO_BY_HANDLE_CLASS kind,
 }
 BOOL WINAPI FileSystemClassicInformation(HANDLE handle, LPBY_HANDLE_FILE_INFORMATION information) {
     if (!GetFileInformationByHandle(handle, information)) return FALSE;
-    if (fileSystem.noIds) information->nFileIndexHigh = information->nFileIndexLow = 0;
+    if (fileSystem.unknownIds != 1)
+        information->nFileIndexHigh = information->nFileIndexLow = fileSystem.unknownIds ? 0xFFFFFFFF : 0;
     if (pathMoved) information->nFileIndexLow ^= 0x5A5A;
     return TRUE;
 }
 UINT WINAPI FileSystemDriveType(LPCWSTR root) {
     return fileSystem.remote ? DRIVE_REMOTE : GetDriveTypeW(root);
+}
+// Data's final path where it is a link to a share; every other folder's as the system says.
+std::wstring FileSystemFinalPath(HANDLE folder, bool nt) {
+    wchar_t path[MAX_PATH * 2];
+    const DWORD flags = FILE_NAME_NORMALIZED | (nt ? VOLUME_NAME_NT : VOLUME_NAME_DOS);
+    const DWORD length = GetFinalPathNameByHandleW(folder, path, MAX_PATH * 2, flags);
+    std::wstring final(path, length < MAX_PATH * 2 ? length : 0);
+    if (final.compare(0, 4, L"\\\\?\\") == 0) final = final.substr(4);
+    if (final.size() < 5 || final.compare(final.size() - 5, 5, L"\\Data") != 0) return final;
+    if (fileSystem.shareFinal == 1) return nt ? L"" : L"\\\\nas\\share\\JV\\Data";
+    return nt ? L"\\Device\\Mup\\nas\\share\\JV\\Data" : L"";
 }
 DeletionSeams SeamsOf(const FileSystem& system) {
     fileSystem = system;
@@ -139,28 +153,36 @@ DeletionSeams SeamsOf(const FileSystem& system) {
     seams.fileInformation = FileSystemInformation;
     seams.classicInformation = FileSystemClassicInformation;
     seams.driveType = FileSystemDriveType;
+    if (system.shareFinal) seams.finalPath = FileSystemFinalPath;
     return seams;
 }
 
 // On each file system Data holds three cache files and a look-alike pair: "fö.dat", listed
 // as "fo.dat", and a hidden "fo.dat" that this name opens. The hidden twin never goes, also
-// where the entry's attributes must be asked another way. On a share the folder's path must
-// lead to the held folder before each entry; once it does not, or cannot be told (no file
-// ids), nothing more goes.
+// where the entry's attributes must be asked another way. Ids of all zeros or all ones are
+// unknown, never the same. A folder on a share (by its path, or by where a link at it
+// leads) must still lead to the held folder before each entry; once it does not, nothing
+// more goes. One whose identity is unknown is refused before the question.
 TEST_F(CacheFolders, EachFileSystemDeletesOnlyWhatItMayAndCountsWhatStayed) {
     const DWORD unknownClass = ERROR_INVALID_PARAMETER;
     const struct {
         const char* system;
         FileSystem fileSystem;
         int gone, stayed;
+        const char* refusal;  // what the error before the question says, or null
     } cases[] = {
-        {"NTFS", {}, 3, 1},
-        {"FAT32 or exFAT", {unknownClass, true}, 3, 1},
-        {"attributes refused", {ERROR_ACCESS_DENIED}, 0, 4},
-        {"no file ids", {0, false, true}, 3, 1},
-        {"share", {0, true, false, true}, 3, 1},
-        {"share pointed elsewhere after two entries", {0, true, false, true, 2}, 1, 3},
-        {"share without file ids", {0, false, true, true}, 0, 4},
+        {"NTFS", {}, 3, 1, nullptr},
+        {"FAT32 or exFAT", {unknownClass, true}, 3, 1, nullptr},
+        {"attributes refused", {ERROR_ACCESS_DENIED}, 0, 4, nullptr},
+        {"ids of 0", {0, false, 0}, 3, 1, nullptr},
+        {"ids of all ones", {0, false, 0xFF}, 3, 1, nullptr},
+        {"share", {0, true, 1, true}, 3, 1, nullptr},
+        {"share pointed elsewhere after two entries", {0, true, 1, true, 2}, 1, 3, nullptr},
+        {"link to a share, DOS form", {0, true, 1, false, 2, 1}, 1, 3, nullptr},
+        {"link to a share, NT form", {0, true, 1, false, 2, 2}, 1, 3, nullptr},
+        {"share without file ids", {0, false, 0, true}, 0, 4, "すり替わっていないことを確かめられない"},
+        {"share with ids of all ones", {0, false, 0xFF, true}, 0, 4, "すり替わっていないことを確かめられない"},
+        {"link to a share without file ids", {0, false, 0, false, -1, 1}, 0, 4, "すり替わっていないことを確かめられない"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.system);
@@ -171,14 +193,25 @@ TEST_F(CacheFolders, EachFileSystemDeletesOnlyWhatItMayAndCountsWhatStayed) {
         const int movesAfter = c.fileSystem.movesAfter;
         FolderFileList lister;
         CacheDeletionCounts counts;
-        EXPECT_NO_THROW(counts = DeleteCacheFolders(lister, save_, LinkCheck::None,
-                                                    [movesAfter](int, int, int done, int) {
-                                                        pathMoved = pathMoved || done == movesAfter;
-                                                    },
-                                                    seams));
+        std::string refusal;
+        try {
+            counts = DeleteCacheFolders(lister, save_, LinkCheck::None,
+                                        [movesAfter](int, int, int done, int) {
+                                            pathMoved = pathMoved || done == movesAfter;
+                                        },
+                                        seams);
+        } catch (const std::exception& error) {
+            refusal = error.what();
+        }
         pathMoved = false;
-        EXPECT_EQ(counts.data, c.gone);
-        EXPECT_EQ(counts.dataStayed, c.stayed);
+        if (c.refusal) {
+            EXPECT_NE(refusal.find(c.refusal), std::string::npos) << refusal;
+            EXPECT_NE(refusal.find("1つも削除していません"), std::string::npos) << refusal;
+        } else {
+            EXPECT_EQ(refusal, "");
+            EXPECT_EQ(counts.data, c.gone);
+            EXPECT_EQ(counts.dataStayed, c.stayed);
+        }
         EXPECT_EQ(Snapshot(data_).size(), static_cast<std::size_t>(c.stayed + 1));
         EXPECT_EQ(Snapshot(data_)["fo.dat"], "hidden twin");
         RemoveTree(data_);
@@ -356,6 +389,11 @@ std::wstring localAppDataHere;
 std::wstring LocalAppDataHere() {
     return localAppDataHere;
 }
+// The folder that stands for Program Files, below which Windows keeps VirtualStore copies.
+std::wstring programFilesHere;
+std::vector<std::wstring> ProgramFilesHere() {
+    return {programFilesHere};
+}
 
 // Where the file system reports no file ids (FAT, many servers), only final paths can tell
 // that a folder leads to the save path or above it: Data linked to the save path, to the
@@ -363,6 +401,7 @@ std::wstring LocalAppDataHere() {
 // save path. Each is refused before anything is asked, and nothing goes.
 TEST_F(CacheFolders, LinksToTheSavePathOrAboveAreRefusedByFinalPathWhereIdsAreUnknown) {
     localAppDataHere = AnsiToWide(root_.File("local"));
+    programFilesHere = AnsiToWide(root_.Path());  // as if the save path were below Program Files
     const std::string store = WideToAnsi(VirtualStoreFolder(localAppDataHere, AnsiToWide(save_)));
     ASSERT_FALSE(store.empty());
     MakeFolders(store);
@@ -380,8 +419,9 @@ TEST_F(CacheFolders, LinksToTheSavePathOrAboveAreRefusedByFinalPathWhereIdsAreUn
         ASSERT_TRUE(MakeUnixSymlink(c.target, c.link));
         const auto before = Snapshot(root_.Path());
         for (LinkCheck check : kBothModes) {
-            DeletionSeams seams = SeamsOf({0, false, true});
+            DeletionSeams seams = SeamsOf({0, false, 0});
             seams.localAppData = LocalAppDataHere;
+            seams.virtualizedFolders = ProgramFilesHere;
             const std::string message = Failure(check, seams);
             EXPECT_NE(message.find("「" + c.refused + "」"), std::string::npos) << message;
             EXPECT_NE(message.find("保存パスそのもの"), std::string::npos) << message;
@@ -439,6 +479,7 @@ TEST_F(CacheFolders, FinalPathsDecideWhatIsARootAndWhatCannotBeResolved) {
         {L"\\Data", L"D:\\", nullptr, data_, "（D:\\）"},
         {L"\\Data", nullptr, L"\\Device\\HarddiskVolume9\\", data_, "ドライブのルート"},
         {L"\\Data", L"", nullptr, "", ""},
+        {L"\\Data", L"D:\\Caf\u00E9", nullptr, data_, "日本語のWindowsで表せない文字"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.saying + " " + c.refused);
@@ -461,6 +502,161 @@ TEST_F(CacheFolders, FinalPathsDecideWhatIsARootAndWhatCannotBeResolved) {
     }
 }
 
+// Over SMB the normalized final path fails where the user may not list a folder above the
+// share's folder; the name as opened is asked then.
+DWORD WINAPI NormalizedRefused(HANDLE handle, LPWSTR path, DWORD size, DWORD flags) {
+    if (!(flags & FILE_NAME_OPENED)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return 0;
+    }
+    return GetFinalPathNameByHandleW(handle, path, size, flags);
+}
+
+TEST_F(CacheFolders, WhereTheNormalizedFinalPathIsRefusedTheOpenedOneIsAsked) {
+    Fill(data_, 2);
+    DeletionSeams seams;
+    seams.finalPathByHandle = NormalizedRefused;
+    EXPECT_EQ(Failure(LinkCheckForThisSystem(), seams), "");
+    EXPECT_TRUE(Snapshot(data_).empty());
+}
+
+// The folder whose path ends in failingTail fails to open with failingError, as an
+// unreachable place does; every other path opens as the system opens it.
+const wchar_t* failingTail = L"";
+DWORD failingError = 0;
+HANDLE WINAPI FailingOpen(LPCWSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD how,
+                          DWORD flags, HANDLE model) {
+    const std::wstring name = path, tail = failingTail;
+    if (name.size() >= tail.size() && name.compare(name.size() - tail.size(), tail.size(), tail) == 0) {
+        SetLastError(failingError);
+        return INVALID_HANDLE_VALUE;
+    }
+    return CreateFileW(path, access, share, security, how, flags, model);
+}
+
+// A folder that is there but cannot be reached (a folder the user may not read, an
+// unplugged drive, a sleeping NAS, a link class the system refuses, a link whose target is
+// gone) is an error before the question, naming it and saying what to do for its cause.
+TEST_F(CacheFolders, AFolderThatCannotBeReachedIsAnErrorThatSaysWhatToDo) {
+    Fill(cache_, 1);
+    const struct {
+        const wchar_t* tail;
+        DWORD error;
+        std::string folder;
+        const char* saying;
+    } cases[] = {
+        {L"\\Data", ERROR_ACCESS_DENIED, data_, "を開く権限がないため（エラー5）"},
+        {L"\\Data", ERROR_NOT_READY, data_, "ドライブの準備ができていないため（エラー21）"},
+        {L"\\Data", ERROR_BAD_NETPATH, data_, "に接続できなかったため（エラー53）"},
+        {L"\\Data", ERROR_BAD_NET_NAME, data_, "に接続できなかったため（エラー67）"},
+        {L"\\Data", ERROR_SYMLINK_CLASS_DISABLED, data_, "リンク先をたどれないため（エラー1463）"},
+        {L"\\Data", ERROR_SHARING_VIOLATION, data_, "ほかのソフトが使っているため（エラー32）"},
+        {L"\\Data", ERROR_FILE_NOT_FOUND, data_, "リンク先が見つからないため（エラー2）"},
+        {L"\\Data", ERROR_IO_DEVICE, data_, "を開けなかったため（エラー1117）"},
+        {L"\\Cache", ERROR_NOT_READY, cache_, "ドライブの準備ができていないため（エラー21）"},
+        {L"\\save", ERROR_PATH_NOT_FOUND, save_, "リンク先が見つからないため（エラー3）"},
+        {L"\\save", ERROR_BAD_NETPATH, save_, "に接続できなかったため（エラー53）"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.saying);
+        Fill(data_, 2);
+        failingTail = c.tail;
+        failingError = c.error;
+        DeletionSeams seams;
+        seams.createFile = FailingOpen;
+        const std::string message = Failure(LinkCheckForThisSystem(), seams);
+        EXPECT_NE(message.find("「" + c.folder + "」"), std::string::npos) << message;
+        EXPECT_NE(message.find(c.saying), std::string::npos) << message;
+        EXPECT_NE(message.find("\r\nファイルは1つも削除していません。"), std::string::npos) << message;
+        EXPECT_EQ(Snapshot(data_).size(), 2u);
+        EXPECT_EQ(Snapshot(cache_).size(), 1u);
+    }
+}
+
+// A folder of which nothing is there, below a save path that opens, is absent: it is
+// skipped, and the report says so (with where to check the save path when neither folder
+// was there). A save path that is not there, or on a drive this program cannot see, is an
+// error before the question.
+UINT WINAPI NoSuchDrive(LPCWSTR) {
+    return DRIVE_NO_ROOT_DIR;
+}
+
+TEST_F(CacheFolders, AbsentFoldersAreSaidAndAMissingSavePathIsAnError) {
+    const std::string absentLine = "\r\n\r\n次のフォルダは見つかりませんでした（削除するファイルはありません）：\r\n";
+    const std::string check = "\r\n保存パスが正しいか、メニューの「ﾌｧｲﾙ」→「JV Link 設定」で確かめてください。";
+    const struct {
+        int dataFiles, cacheFiles;  // -1: the folder is not there
+        std::string after;         // what the report says after the folder lines
+    } cases[] = {
+        {2, 1, ""},
+        {-1, 1, absentLine + data_},
+        {2, -1, absentLine + cache_},
+        {-1, -1, absentLine + data_ + "\r\n" + cache_ + check},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.after);
+        if (c.dataFiles >= 0) Fill(data_, c.dataFiles);
+        if (c.cacheFiles >= 0) Fill(cache_, c.cacheFiles);
+        ::CacheFolders folders(save_, LinkCheckForThisSystem());
+        FolderFileList lister;
+        const CacheDeletionCounts counts = EmptyCacheFolders(folders, lister, LinkCheckForThisSystem());
+        const std::string lines = data_ + "内のキャッシュデータ" + std::to_string(std::max(c.dataFiles, 0)) + "個\r\n" +
+                                  cache_ + "内のキャッシュデータ" + std::to_string(std::max(c.cacheFiles, 0)) +
+                                  "個\r\nを削除しました。";
+        EXPECT_EQ(CacheDeletionReport(folders, counts), lines + c.after);
+        RemoveTree(data_);
+        RemoveTree(cache_);
+    }
+    const std::string saved = save_;
+    save_ = root_.File("no such folder");
+    EXPECT_EQ(Failure(LinkCheckForThisSystem()), "JV-Linkの保存パス「" + save_ +
+                                                     "」が見つからないため、キャッシュデータの削除を中止しました。"
+                                                     "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを確かめてください。"
+                                                     "\r\nファイルは1つも削除していません。");
+    save_ = saved;
+    DeletionSeams seams;
+    seams.driveType = NoSuchDrive;
+    EXPECT_NE(Failure(LinkCheckForThisSystem(), seams).find("このソフトからは使えない"), std::string::npos);
+}
+
+// Windows keeps a 32-bit program's writes in VirtualStore only below its protected folders
+// on the system drive; the copy's path follows where the save path really is, however it
+// was typed (here through a link, as through SUBST or short names).
+TEST_F(CacheFolders, VirtualStoreCopiesOnlyBelowTheProtectedFoldersWhereTheSavePathReallyIs) {
+    localAppDataHere = AnsiToWide(root_.File("local"));
+    programFilesHere = AnsiToWide(root_.File("Program Files"));
+    const std::string installed = root_.File("Program Files\\JV");
+    MakeFolders(installed);
+    ASSERT_TRUE(MakeUnixSymlink(installed, root_.File("typed")));
+    const struct {
+        std::string savePath;
+        std::string copiedFrom;  // the save path whose copy is emptied, or empty
+    } cases[] = {
+        {installed, installed},
+        {root_.File("typed"), installed},
+        {save_, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.savePath);
+        const std::string copyOfInstalled = WideToAnsi(VirtualStoreFolder(localAppDataHere, AnsiToWide(installed)));
+        const std::string copyOfSave = WideToAnsi(VirtualStoreFolder(localAppDataHere, AnsiToWide(save_)));
+        for (const std::string& copy : {copyOfInstalled, copyOfSave}) {
+            MakeFolders(copy + "\\Data");
+            WriteTextFile(copy + "\\Data\\copied.dat", "cache kept by VirtualStore");
+        }
+        DeletionSeams seams;
+        seams.localAppData = LocalAppDataHere;
+        seams.virtualizedFolders = ProgramFilesHere;
+        FolderFileList lister;
+        CacheDeletionCounts counts;
+        EXPECT_NO_THROW(counts = DeleteCacheFolders(lister, c.savePath, LinkCheckForThisSystem(), {}, seams));
+        EXPECT_EQ(counts.virtualStore, std::vector<int>(c.copiedFrom.empty() ? 0 : 1, 1));
+        EXPECT_EQ(Snapshot(copyOfInstalled + "\\Data").size(), c.copiedFrom.empty() ? 1u : 0u);
+        EXPECT_EQ(Snapshot(copyOfSave + "\\Data").size(), 1u) << "the copy of a folder Windows does not virtualize";
+    }
+    RemoveUnixLink(root_.File("typed"));
+}
+
 TEST_F(CacheFolders, AFolderHeldWithoutSharingIsNotOpenedAndNothingGoes) {
     Fill(data_, 2);
     Fill(cache_, 2);
@@ -469,7 +665,7 @@ TEST_F(CacheFolders, AFolderHeldWithoutSharingIsNotOpenedAndNothingGoes) {
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     const std::string message = Failure(LinkCheckForThisSystem());
     CloseHandle(held);
-    EXPECT_NE(message.find("「" + cache_ + "」を開けなかったため（エラー32）"), std::string::npos) << message;
+    EXPECT_NE(message.find("「" + cache_ + "」をほかのソフトが使っているため（エラー32）"), std::string::npos) << message;
     EXPECT_NE(message.find("1つも削除していません"), std::string::npos) << message;
     EXPECT_EQ(Snapshot(data_).size(), 2u) << "Data is emptied only once both folders are open";
 }
@@ -616,6 +812,7 @@ TEST_F(CacheFolders, AnEmptyFolderWithoutDotsAndAnUnknownInformationClassAreRead
         {static_cast<NTSTATUS>(0xC000000F), 0},  // STATUS_NO_SUCH_FILE, on an empty folder
         {static_cast<NTSTATUS>(0xC0000003), 3},  // STATUS_INVALID_INFO_CLASS
         {static_cast<NTSTATUS>(0xC00000BB), 3},  // STATUS_NOT_SUPPORTED
+        {static_cast<NTSTATUS>(0xC0000010), 3},  // STATUS_INVALID_DEVICE_REQUEST
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);

@@ -82,4 +82,19 @@ TEST(JVLinkUsers, EachProgramThatHasTheFileIsNamedOnceAndThisOneNever) {
     EXPECT_TRUE(ProgramsUsing(JVLinkFile{}, 1, seams).empty()) << "JV-Link is not registered";
 }
 
+// JV-Link loads only into processes of this program's machine: an x86 process is a guest
+// on x64 and on ARM64 alike, and a native process runs as the machine itself (where the
+// older question "under WOW64?" answers no for an x86 process on ARM64).
+TEST(JVLinkUsers, AProcessRunsAsItsGuestMachineOrElseTheNativeOne) {
+    const USHORT unknown = IMAGE_FILE_MACHINE_UNKNOWN, x86 = IMAGE_FILE_MACHINE_I386, x64 = IMAGE_FILE_MACHINE_AMD64,
+                 arm64 = 0xAA64;
+    const struct {
+        USHORT processMachine, nativeMachine, runsAs;
+    } cases[] = {
+        {x86, x64, x86}, {unknown, x64, x64}, {x86, arm64, x86}, {unknown, arm64, arm64}, {unknown, x86, x86},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ProcessMachine(c.processMachine, c.nativeMachine), c.runsAs);
+    EXPECT_NE(ProcessMachine(x86, arm64), ProcessMachine(unknown, arm64)) << "a native ARM64 process taken for x86";
+}
+
 }  // namespace
