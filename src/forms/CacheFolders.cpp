@@ -9,7 +9,6 @@
 #include "base/FileHandle.h"
 #include "base/RealPathQuery.h"
 #include "components/FileNames.h"
-#include "components/FolderFileList.h"
 
 const char kNothingDeleted[] = "\r\nファイルは1つも削除していません。";
 
@@ -247,6 +246,29 @@ Exception NotReached(const std::string& shown, DWORD error) {
     return Exception(FormatText(text, {shown, std::to_string(error)}) + kNothingDeleted);
 }
 
+// Opens a held folder for the run, its entries to be read and opened through the seams.
+bool OpenHeld(HeldFolder& held, DWORD& error, const DeletionSeams& seams) {
+    held.folder.SetDirectoryQuery(seams.directoryQuery);
+    held.folder.SetEntryOpen(seams.openEntry);
+    return held.folder.Open(held.path, error, seams.createFile);
+}
+
+// The save path's final path. It must be there: a missing one, or one on a drive this
+// program cannot see (a network drive mapped by another logon session, as for a program
+// run as administrator), is said before anything is asked.
+FinalPath ReachSavePath(const std::string& savePath, const std::wstring& wideSave, const DeletionSeams& seams) {
+    if (StartsWithDrive(wideSave) && seams.driveType((wideSave.substr(0, 2) + L"\\").c_str()) == DRIVE_NO_ROOT_DIR)
+        throw Exception(FormatText(kDriveNotAvailable, {savePath}) + kNothingDeleted);
+    const FileHandle save = OpenToIdentify(wideSave, seams.createFile);
+    if (!save.IsOpen()) {
+        const DWORD error = GetLastError();
+        if (NotFound(error) && !NameTaken(wideSave))
+            throw Exception(FormatText(kSavePathMissing, {savePath}) + kNothingDeleted);
+        throw NotReached(savePath, error);
+    }
+    return FinalPathOf(save.Get(), seams);
+}
+
 // The code page's exact form of a place the user is shown; raises when it has none, since a
 // best-fit form ("D:\Cafe" for "D:\Café") names another folder.
 std::string ExactlyShown(const std::wstring& place, const std::string& folder) {
@@ -392,20 +414,7 @@ CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const D
         held.path = AnsiToWide(held.shown);
         folders_.push_back(std::move(held));
     }
-    // The save path must be there: a missing one, or a drive this program cannot see (a
-    // network drive mapped by another logon session, as for a program run as administrator),
-    // is said before anything is asked.
-    if (StartsWithDrive(wideSave) && seams.driveType((wideSave.substr(0, 2) + L"\\").c_str()) == DRIVE_NO_ROOT_DIR)
-        throw Exception(FormatText(kDriveNotAvailable, {savePath}) + kNothingDeleted);
-    FileHandle save = OpenToIdentify(wideSave, seams.createFile);
-    if (!save.IsOpen()) {
-        const DWORD error = GetLastError();
-        if (NotFound(error) && !NameTaken(wideSave))
-            throw Exception(FormatText(kSavePathMissing, {savePath}) + kNothingDeleted);
-        throw NotReached(savePath, error);
-    }
-    const FinalPath saveFinal = FinalPathOf(save.Get(), seams);
-    save = FileHandle();
+    const FinalPath saveFinal = ReachSavePath(savePath, wideSave, seams);
     const bool saveOnNetwork = IsNetworkPath(wideSave, seams) || IsOnTheNetwork(saveFinal);
 
     // Windows redirects a 32-bit program's writes below its protected folders on the system
@@ -425,9 +434,7 @@ CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const D
         held.virtualStore = true;
         held.path = store + L"\\" + kLeaves[i];
         DWORD error = 0;
-        held.folder.SetDirectoryQuery(seams.directoryQuery);
-        held.folder.SetEntryOpen(seams.openEntry);
-        if (!held.folder.Open(held.path, error, seams.createFile) && Absent(held.path, error, seams)) continue;
+        if (!OpenHeld(held, error, seams) && Absent(held.path, error, seams)) continue;
         held.shown = ExactlyShown(held.path, folders_[i].shown);
         if (!held.folder.IsOpen()) throw NotReached(held.shown, error);
         folders_.push_back(std::move(held));
@@ -437,9 +444,7 @@ CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const D
     for (int i = 0; i < 2; ++i) {
         HeldFolder& held = folders_[i];
         DWORD error = 0;
-        held.folder.SetDirectoryQuery(seams.directoryQuery);
-        held.folder.SetEntryOpen(seams.openEntry);
-        if (held.folder.Open(held.path, error, seams.createFile)) {
+        if (OpenHeld(held, error, seams)) {
             anyOpen = true;
         } else if (Absent(held.path, error, seams)) {
             held.absent = true;
