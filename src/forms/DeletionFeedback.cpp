@@ -19,11 +19,14 @@ void DeletionFeedback::Step(int folder, int folders, int done, int total) {
     const DWORD now = GetTickCount();
     if (now - lastCheck_ < kInterval) return;
     lastCheck_ = now;
-    if (taskbar_ && total > 0 && folders > 0) {
-        const TaskbarProgress progress = ProgressOnTheTaskbar(folder, folders, done, total);
-        taskbar_->SetProgressValue(window_, progress.completed, progress.total);
-    }
+    Show(folder, folders, done, total);
     AnswerTheSystem();
+}
+
+void DeletionFeedback::Show(int folder, int folders, int done, int total) {
+    if (!taskbar_ || total <= 0 || folders <= 0) return;
+    const TaskbarProgress progress = ProgressOnTheTaskbar(folder, folders, done, total);
+    taskbar_->SetProgressValue(window_, progress.completed, progress.total);
 }
 
 void DeletionFeedback::AnswerTheSystem() {

@@ -23,9 +23,12 @@ public:
     DeletionFeedback(const DeletionFeedback&) = delete;
     DeletionFeedback& operator=(const DeletionFeedback&) = delete;
 
-    // Called once per entry; looks at the clock and, at most every kInterval, answers what
-    // the system and other programs sent to the window and shows the progress.
+    // Called once per entry where the work runs on the window's own thread (the benchmark's
+    // baseline); looks at the clock and, at most every kInterval, answers what the system
+    // and other programs sent to the window and shows the progress.
     void Step(int folder, int folders, int done, int total);
+    // Shows the progress on the taskbar button.
+    void Show(int folder, int folders, int done, int total);
 
     // Ends the feedback before the report: the progress is cleared, the cursor put back,
     // and the clicks and keys that arrived meanwhile are dropped, so that a key pressed

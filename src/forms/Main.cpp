@@ -7,6 +7,7 @@
 #include "base/ScreenPlacement.h"
 #include "forms/CacheDeletion.h"
 #include "forms/DeletionFeedback.h"
+#include "forms/DeletionWorker.h"
 #include "forms/MainFormDefinition.h"
 #include "forms/Unit6.h"
 #include "jvlink/JVLinkErrors.h"
@@ -173,7 +174,21 @@ LRESULT TMainForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             taskbar_.Reset();
         return 0;
     }
+    if (message == DeletionWorker::kProgressMessage) {
+        int folder = 0, folders = 0, done = 0, total = 0;
+        if (worker_ && feedback_) {
+            worker_->LatestProgress(folder, folders, done, total);
+            feedback_->Show(folder, folders, done, total);
+        }
+        return 0;
+    }
     switch (message) {
+    case WM_SETCURSOR:
+        if (worker_) {
+            SetCursor(LoadCursor(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
     case WM_COMMAND:
         // Menu commands sent from outside while the deletion runs are not acted on.
         if (HIWORD(wParam) == 0 && lParam == 0 && !busy_) Dispatch(LOWORD(wParam));
@@ -317,47 +332,66 @@ void TMainForm::CloseWhenFree() {
     if (closeRequested_ && !busy_ && IsWindowEnabled(Handle())) PostMessageA(Handle(), WM_CLOSE, 0, 0);
 }
 
+void TMainForm::SetBusy(bool busy) {
+    busy_ = busy;
+    EnableWindow(SpeedButton1.Handle(), !busy);
+    const HMENU menu = GetMenu(Handle());
+    for (int item = 0, items = GetMenuItemCount(menu); item < items; ++item)
+        EnableMenuItem(menu, static_cast<UINT>(item), MF_BYPOSITION | (busy ? MF_GRAYED : MF_ENABLED));
+    DrawMenuBar(Handle());
+    // The button had the keyboard before; it has it again.
+    if (!busy && GetActiveWindow() == Handle()) SetFocus(SpeedButton1.Handle());
+}
+
 void TMainForm::SpeedButton1Click() {
-    if (busy_) return;  // a click sent from outside while the deletion runs
+    if (busy_) return;  // a click sent from outside while the run goes on
     std::string savePath;
     std::string refusal = SavePathRefusal(JVLink1.savePath(), savePath);
     if (!refusal.empty()) {
         MessageDlg(refusal, mtWarning, mbOK);
         return;
     }
-    // Every folder the question names is opened and checked first, and held until the run
-    // ends: what the user is shown is what is emptied. A check that fails is shown by the
-    // error display instead of the question. No answers close them. The programs that have
-    // JV-Link loaded are looked for each time, since they start and end in between.
-    const LinkCheck check = LinkCheckForThisSystem();
-    std::unique_ptr<CacheFolders> folders;
-    std::vector<std::wstring> jvlinkUsers;
-    {
-        const HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
-        struct CursorBack {
-            HCURSOR cursor;
-            ~CursorBack() { SetCursor(cursor); }
-        } back{previous};
-        folders.reset(new CacheFolders(savePath, check));
-        jvlinkUsers = ProgramsUsingJVLink();
-    }
-    if (MessageDlg(CacheDeletionQuestion(*folders, jvlinkUsers), mtConfirmation, mbYes | mbNo) != mrYes) return;
-
+    // From here to the report, however the run ends, a close waits and is then taken up.
     struct BusyScope {
         TMainForm& form;
         ~BusyScope() {
-            form.busy_ = false;
+            form.worker_ = nullptr;
+            form.feedback_ = nullptr;
+            form.SetBusy(false);
             form.CloseWhenFree();
         }
     } busy{*this};
-    busy_ = true;
+    SetBusy(true);
+    // The folder work runs on a thread of its own, the window answering meanwhile. Every
+    // folder the question names is opened and checked first, and held until the run ends:
+    // what the user is shown is what is emptied. A check that fails is shown by the error
+    // display instead of the question. No answers close them. The programs that have JV-Link
+    // loaded are looked for each time, since they start and end in between; JV-Link's own
+    // file is found here, since the class lookup is this thread's COM.
+    const LinkCheck check = LinkCheckForThisSystem();
+    const JVLinkFile jvlink = FindJVLinkFile();
+    std::unique_ptr<CacheFolders> folders;
+    std::vector<std::wstring> jvlinkUsers;
+    DeletionWorker worker(Handle());
+    worker_ = &worker;
+    worker.Run([&](const DeletionProgress&) {
+        folders.reset(new CacheFolders(savePath, check));
+        jvlinkUsers = ProgramsUsing(jvlink, GetCurrentProcessId(), SystemProcessSeams());
+    });
+    worker_ = nullptr;
+    if (worker.CloseAskedFor()) closeRequested_ = true;
+    if (MessageDlg(CacheDeletionQuestion(*folders, jvlinkUsers), mtConfirmation, mbYes | mbNo) != mrYes) return;
+
     DeletionFeedback feedback(Handle(), taskbar_.Get());
-    const CacheDeletionCounts counts =
-        EmptyCacheFolders(*folders, *FileListBox1, check, [&feedback](int folder, int count, int done, int total) {
-            feedback.Step(folder, count, done, total);
-        });
+    feedback_ = &feedback;
+    worker_ = &worker;
+    CacheDeletionCounts counts;
+    worker.Run([&](const DeletionProgress& progress) {
+        counts = EmptyCacheFolders(*folders, *FileListBox1, check, progress);
+    });
+    worker_ = nullptr;
     feedback.Finish();
-    if (feedback.CloseAskedFor()) closeRequested_ = true;
+    if (feedback.CloseAskedFor() || worker.CloseAskedFor()) closeRequested_ = true;
 
     MessageBeep(0);
     MessageDlg(CacheDeletionReport(*folders, counts), mtInformation, mbOK);

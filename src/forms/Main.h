@@ -52,15 +52,20 @@ private:
     void Dispatch(int commandId);
     RECT NormalBounds() const;
     void CloseWhenFree();
+    void SetBusy(bool busy);
 
     // The taskbar button's progress, made once Windows says the button exists; null before
     // that and where there is no taskbar.
     ComPtr<ITaskbarList3> taskbar_;
     const UINT taskbarButtonCreated_ = RegisterWindowMessageA("TaskbarButtonCreated");
 
-    // From Yes to the end of the report: the deletion runs, and a request to close waits.
+    // From the button to the end of the report: the folder work runs or its outcome is on
+    // the screen, the button and the menu are disabled, and a request to close waits.
     bool busy_ = false;
     bool closeRequested_ = false;
+    // While the folder work runs on its thread: the busy cursor, and where its progress shows.
+    class DeletionWorker* worker_ = nullptr;
+    class DeletionFeedback* feedback_ = nullptr;
 
     int dpi_ = 96;
     std::vector<HFONT> fonts_;

@@ -404,6 +404,36 @@ TEST_F(Deletion, AFolderSwappedWhileTheQuestionIsShownLeadsNowhereElse) {
     RemoveUnixLink(data_);
 }
 
+// A close asked for while the run goes on (the checks, the question, an error's display)
+// waits, and is taken up once the run has ended, however it ended.
+TEST_F(Deletion, ACloseDuringTheRunIsTakenUpWhenItEnds) {
+    MakeFolder(data_);
+    WriteTextFile(data_ + "\\d.dat", "stays");
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    ClickDelete();
+    PostMessageA(main_, WM_CLOSE, 0, 0);  // reaches the window during the checks or the question
+    HWND question = app_->WaitForDialog("確認");
+    ASSERT_NE(question, nullptr) << "closed before the run ended";
+    ClickButton(question, "いいえ(&N)");
+    EXPECT_EQ(app_->WaitForExit(), 0u) << "the close that waited was not taken up after No";
+    EXPECT_TRUE(Exists(data_ + "\\d.dat"));
+
+    // An error instead of the question: Cache linked to the save path.
+    RemoveTree(cache_);
+    ASSERT_TRUE(MakeUnixSymlink(save_, cache_));
+    ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
+    ClickDelete();
+    HWND error = app_->WaitForDialog("JVCacheClean");
+    ASSERT_NE(error, nullptr);
+    PostMessageA(main_, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(app_->WaitUntilHandled());
+    ASSERT_EQ(app_->WaitForExit(0), static_cast<DWORD>(STILL_ACTIVE)) << "closed under the error's display";
+    ClickButton(error, "OK");
+    EXPECT_EQ(app_->WaitForExit(), 0u) << "the close that waited was not taken up after the error";
+    RemoveUnixLink(cache_);
+    EXPECT_TRUE(Exists(data_ + "\\d.dat"));
+}
+
 // A program that has JV-Link loaded (the user's data software, still open) is named in the
 // question; the user may still answer No, and nothing goes. Once it has ended, the
 // question is the plain one again.

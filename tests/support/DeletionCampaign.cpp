@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include "OpenedAsWindowsDoes.h"
@@ -11,6 +12,7 @@
 #include "components/FileNames.h"
 #include "base/AnsiPath.h"
 #include "components/FolderFileList.h"
+#include "forms/DeletionWorker.h"
 
 namespace {
 
@@ -595,10 +597,15 @@ void Round::Run(CampaignRound& round) {
             seams.virtualizedFolders = RoundVirtualized;
             // Windows hands each name to the file system as it is; Wine needs help for that.
             if (!wine_) seams.openEntry = OpenedAsWindowsDoes;
-            CacheFolders folders(ansi, mode_, seams);
-            question_ = AnsiToWide(CacheDeletionQuestion(folders));
+            // On a worker thread of its own, as the button runs it.
+            DeletionWorker worker(nullptr);
+            std::unique_ptr<CacheFolders> folders;
+            worker.Run([&](const DeletionProgress&) { folders.reset(new CacheFolders(ansi, mode_, seams)); });
+            question_ = AnsiToWide(CacheDeletionQuestion(*folders));
             FolderFileList lister;
-            counts_ = EmptyCacheFolders(folders, lister, mode_, {}, seams);
+            worker.Run([&](const DeletionProgress& progress) {
+                counts_ = EmptyCacheFolders(*folders, lister, mode_, progress, seams);
+            });
         } catch (const std::exception& error) {
             std::string what = error.what();
             std::wstring wide(what.size() + 1, L'\0');
