@@ -2,17 +2,20 @@
 // plain FindFirstFileA/DeleteFileA loop over an identical set measured in the same run.
 // Prints figures only; it asserts nothing.
 #include <windows.h>
+#include <psapi.h>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <algorithm>
+#include <thread>
 #include <vector>
 #include "Clock.h"
 #include "TestFiles.h"
 #include "components/FileNames.h"
 #include "components/FolderFileList.h"
 #include "forms/CacheDeletion.h"
-#include "forms/DeletionFeedback.h"
+#include "forms/DeletionWorker.h"
 
 namespace {
 
@@ -93,9 +96,55 @@ int SameOrderDelete(const std::string& folder) {
 enum Variant { kBaseline, kSameOrder, kCommand, kChecked, kNetwork, kVariants };
 const char* const kVariantNames[] = {"baseline", "same-order", "command", "checked", "network"};
 
-// The longest time between two calls of the command's progress, which is where the window
-// answers the system: the longest the window would stay silent.
+// The longest the command's window left another program's "are you there" (WM_NULL, sent
+// every 20 ms from another thread, as the system's hung-window check does) without an
+// answer, from the button's work to its end.
 double longestSilence = 0;
+
+// Where the worker reads: with blockFirstRead set, the first read of the listing blocks
+// for 3 s, as a share that does not answer may.
+std::atomic<bool> blockNextRead{false};
+bool blockFirstRead = false;
+NTSTATUS NTAPI MaybeBlockingRead(HANDLE handle, HANDLE event, PIO_APC_ROUTINE routine, PVOID context,
+                                 PIO_STATUS_BLOCK io, PVOID buffer, ULONG length, FILE_INFORMATION_CLASS kind,
+                                 BOOLEAN single, PUNICODE_STRING mask, BOOLEAN restart) {
+    if (blockNextRead.exchange(false)) Sleep(3000);
+    return NtQueryDirectoryFile(handle, event, routine, context, io, buffer, length, kind, single, mask, restart);
+}
+
+// Runs work as the delete button does, on the worker while this thread's window answers,
+// and measures the window's longest silence meanwhile.
+template <class Work>
+void AsTheButtonRunsIt(Work work) {
+    HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    std::atomic<bool> running{true}, asked{false};
+    std::thread asking([&] {
+        while (running) {
+            const double sent = Seconds();
+            DWORD_PTR result = 0;
+            SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+            longestSilence = std::max(longestSilence, Seconds() - sent);
+            Sleep(20);
+        }
+        asked = true;
+    });
+    DeletionWorker worker(window);
+    worker.Run([&](const DeletionProgress& progress) { work(progress); });
+    running = false;
+    // The last question may wait for this thread's answer.
+    for (MSG message; !asked; Sleep(1))
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
+    asking.join();
+    DestroyWindow(window);
+}
+
+double PeakMegabytes() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    return GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)
+               ? counters.PeakWorkingSetSize / (1024.0 * 1024.0)
+               : 0;
+}
 
 // Which delete disposition the command's runs set: the POSIX one (Windows 10 1607 and later
 // on NTFS) or the classic one, which the first refuses elsewhere.
@@ -116,25 +165,22 @@ double TimeVariant(Variant variant, const std::string& root, int count) {
     std::string save = MakeSavePath(root, kVariantNames[variant], count);
     SetCurrentDirectoryA(root.c_str());
     FolderFileList lister;
-    DeletionFeedback feedback(nullptr, nullptr);
     double start = Seconds();
     int deleted = 0;
     if (variant == kCommand || variant == kChecked || variant == kNetwork) {
         DeletionSeams seams;
         if (variant == kNetwork) seams.driveType = RemoteDrive;
         seams.setInformation = CountingSetInformation;
-        // With the button's own feedback: its clock is looked at once per entry.
-        double last = Seconds();
-        CacheDeletionCounts counts =
-            DeleteCacheFolders(lister, save, variant == kChecked ? LinkCheck::FinalPathInside : LinkCheck::None,
-                               [&feedback, &last](int f, int folders, int done, int total) {
-                                   const double now = Seconds();
-                                   longestSilence = std::max(longestSilence, now - last);
-                                   last = now;
-                                   feedback.Step(f, folders, done, total);
-                               },
-                               seams);
-        longestSilence = std::max(longestSilence, Seconds() - last);
+        seams.directoryQuery = MaybeBlockingRead;
+        seams.onStage = [](DeletionStage stage, int folder) {
+            if (blockFirstRead && stage == DeletionStage::Listing && folder == 0) blockNextRead = true;
+        };
+        CacheDeletionCounts counts;
+        AsTheButtonRunsIt([&](const DeletionProgress& progress) {
+            counts = DeleteCacheFolders(lister, save,
+                                        variant == kChecked ? LinkCheck::FinalPathInside : LinkCheck::None, progress,
+                                        seams);
+        });
         deleted = counts.data + counts.cache;
     } else {
         for (const char* folder : {"\\Data", "\\Cache"}) {
@@ -189,6 +235,7 @@ int main(int argc, char** argv) {
                     f[kSameOrder], f[kCommand], f[kCommand] / f[kBaseline], f[kChecked],
                     f[kChecked] / f[kBaseline], f[kChecked] / f[kSameOrder]);
         std::printf("%8s   longest silence of the command's window: %.0f ms\n", "", longestSilence * 1000);
+        std::printf("%8s   peak working set so far: %.1f MB\n", "", PeakMegabytes());
         std::printf("%8s   the network path's check before each entry: %.0f us a file\n", "",
                     (f[kNetwork] - f[kCommand]) * 1e6 / (2.0 * size));
         std::fflush(stdout);
@@ -200,6 +247,13 @@ int main(int argc, char** argv) {
                     sizes.back(), large[kBaseline] / small[kBaseline], large[kCommand] / small[kCommand],
                     large[kChecked] / small[kChecked]);
     }
+    // A read that blocks for 3 s, as a share that does not answer may.
+    longestSilence = 0;
+    blockFirstRead = true;
+    TimeVariant(kCommand, root, 1000);
+    blockFirstRead = false;
+    std::printf("with a read that blocks for 3 s, longest silence of the command's window: %.0f ms\n",
+                longestSilence * 1000);
     std::printf("delete dispositions set by the command: %ld POSIX, %ld classic\n", posixDispositions,
                 classicDispositions);
     std::printf("running under Wine: %s\n", RunningUnderWine() ? "yes" : "no");

@@ -8,35 +8,16 @@ TaskbarProgress ProgressOnTheTaskbar(int folder, int folders, int done, int tota
 DeletionFeedback::DeletionFeedback(HWND window, ITaskbarList3* taskbar)
     : window_(window),
       previousCursor_(SetCursor(LoadCursor(nullptr, IDC_WAIT))),
-      taskbar_(window ? taskbar : nullptr),
-      lastCheck_(GetTickCount()) {}
+      taskbar_(window ? taskbar : nullptr) {}
 
 DeletionFeedback::~DeletionFeedback() {
     Finish();
-}
-
-void DeletionFeedback::Step(int folder, int folders, int done, int total) {
-    const DWORD now = GetTickCount();
-    if (now - lastCheck_ < kInterval) return;
-    lastCheck_ = now;
-    Show(folder, folders, done, total);
-    AnswerTheSystem();
 }
 
 void DeletionFeedback::Show(int folder, int folders, int done, int total) {
     if (!taskbar_ || total <= 0 || folders <= 0) return;
     const TaskbarProgress progress = ProgressOnTheTaskbar(folder, folders, done, total);
     taskbar_->SetProgressValue(window_, progress.completed, progress.total);
-}
-
-void DeletionFeedback::AnswerTheSystem() {
-    // Looking at the queue delivers what other threads and programs send (the system's
-    // "are you there" among them) and marks the window as answering; only paint messages
-    // are taken out of it, and mouse and keyboard input stays where it is.
-    MSG message;
-    while (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) DispatchMessageA(&message);
-    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-    SetCursor(LoadCursor(nullptr, IDC_WAIT));
 }
 
 void DeletionFeedback::Finish() {

@@ -1,8 +1,7 @@
 #pragma once
-// What a user sees while the delete button works: the busy cursor from Yes until the
-// report, the taskbar button's progress, and a window that keeps answering the system.
-// The deletion still runs on the GUI thread and nothing the user types or clicks is acted
-// on meanwhile.
+// What a user sees while the delete button's work runs on its worker: the busy cursor from
+// Yes until the report and the taskbar button's progress; nothing the user types or clicks
+// meanwhile is acted on.
 #include <windows.h>
 #include <shobjidl.h>
 
@@ -23,10 +22,6 @@ public:
     DeletionFeedback(const DeletionFeedback&) = delete;
     DeletionFeedback& operator=(const DeletionFeedback&) = delete;
 
-    // Called once per entry where the work runs on the window's own thread (the benchmark's
-    // baseline); looks at the clock and, at most every kInterval, answers what the system
-    // and other programs sent to the window and shows the progress.
-    void Step(int folder, int folders, int done, int total);
     // Shows the progress on the taskbar button.
     void Show(int folder, int folders, int done, int total);
 
@@ -37,15 +32,10 @@ public:
     // Whether the dropped input asked to close the window (its close box, or Alt+F4).
     bool CloseAskedFor() const { return closeAskedFor_; }
 
-    static const DWORD kInterval = 100;  // milliseconds
-
 private:
-    void AnswerTheSystem();
-
     HWND window_;
     HCURSOR previousCursor_;
     ITaskbarList3* taskbar_;
-    DWORD lastCheck_;
     bool finished_ = false;
     bool closeAskedFor_ = false;
 };
