@@ -42,12 +42,19 @@ void DeletionWorker::Run(const std::function<void(const DeletionProgress&)>& wor
     work_ = work;
     error_ = nullptr;
     lastPosted_ = GetTickCount();
-    FileHandle thread(CreateThread(nullptr, 0, ThreadStart, this, 0, nullptr));
-    if (!thread.IsOpen()) throw EOutOfResources("スレッドを作成できません");
-    HANDLE waited = thread.Get();
+    HANDLE started = CreateThread(nullptr, 0, ThreadStart, this, 0, nullptr);
+    if (!started) throw EOutOfResources("スレッドを作成できません");
+    const FileHandle thread(started);
     bool quit = false;
     WPARAM quitCode = 0;
-    while (MsgWaitForMultipleObjectsEx(1, &waited, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0) {
+    for (;;) {
+        const DWORD woken = MsgWaitForMultipleObjectsEx(1, &started, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woken == WAIT_OBJECT_0) break;
+        // The work still uses this object: it is waited for, whatever the wait answered.
+        if (woken == WAIT_FAILED) {
+            WaitForSingleObject(started, INFINITE);
+            break;
+        }
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
