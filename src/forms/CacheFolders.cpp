@@ -253,20 +253,20 @@ bool OpenHeld(HeldFolder& held, DWORD& error, const DeletionSeams& seams) {
     return held.folder.Open(held.path, error, seams.createFile);
 }
 
-// The save path's final path. It must be there: a missing one, or one on a drive this
+// The save path, open. It must be there: a missing one, or one on a drive this
 // program cannot see (a network drive mapped by another logon session, as for a program
 // run as administrator), is said before anything is asked.
-FinalPath ReachSavePath(const std::string& savePath, const std::wstring& wideSave, const DeletionSeams& seams) {
+FileHandle ReachSavePath(const std::string& savePath, const std::wstring& wideSave, const DeletionSeams& seams) {
     if (StartsWithDrive(wideSave) && seams.driveType((wideSave.substr(0, 2) + L"\\").c_str()) == DRIVE_NO_ROOT_DIR)
         throw Exception(FormatText(kDriveNotAvailable, {savePath}) + kNothingDeleted);
-    const FileHandle save = OpenToIdentify(wideSave, seams.createFile);
+    FileHandle save = OpenToIdentify(wideSave, seams.createFile);
     if (!save.IsOpen()) {
         const DWORD error = GetLastError();
         if (NotFound(error) && !NameTaken(wideSave))
             throw Exception(FormatText(kSavePathMissing, {savePath}) + kNothingDeleted);
         throw NotReached(savePath, error);
     }
-    return FinalPathOf(save.Get(), seams);
+    return save;
 }
 
 // The code page's exact form of a place the user is shown; raises when it has none, since a
@@ -286,15 +286,13 @@ struct ForbiddenFolders {
     std::vector<FinalPath> finals;
 };
 
-// Adds a folder and those above it; returns its final path. shown names it in the error
-// raised when it cannot be resolved.
-FinalPath AddForbidden(ForbiddenFolders& forbidden, const std::wstring& path, const std::string& shown,
-                       const DeletionSeams& seams) {
-    FileHandle folder = OpenToIdentify(path);
-    const FinalPath final = folder.IsOpen() ? FinalPathOf(folder.Get(), seams) : FinalPath{};
+// Adds an open folder, reached by path and resolved to final, and those above it. shown
+// names it in the error raised when it could not be resolved.
+void AddForbidden(ForbiddenFolders& forbidden, HANDLE folder, const FinalPath& final, const std::wstring& path,
+                  const std::string& shown, const DeletionSeams& seams) {
     if (!final.Known()) throw Exception(FormatText(kFolderNotResolved, {shown}) + kNothingDeleted);
     forbidden.finals.push_back(final);
-    forbidden.identities.push_back(IdentityOf(folder.Get(), seams.fileInformation, seams.classicInformation));
+    forbidden.identities.push_back(IdentityOf(folder, seams.fileInformation, seams.classicInformation));
     // Above the path as given and above where it really is (it may be a link itself); each
     // folder once, the folder itself being open already.
     std::vector<std::wstring> above;
@@ -311,6 +309,14 @@ FinalPath AddForbidden(ForbiddenFolders& forbidden, const std::wstring& path, co
             forbidden.identities.push_back(
                 IdentityOf(ancestor.Get(), seams.fileInformation, seams.classicInformation));
     }
+}
+
+// The same for a folder not open yet; returns its final path.
+FinalPath AddForbidden(ForbiddenFolders& forbidden, const std::wstring& path, const std::string& shown,
+                       const DeletionSeams& seams) {
+    const FileHandle folder = OpenToIdentify(path);
+    const FinalPath final = folder.IsOpen() ? FinalPathOf(folder.Get(), seams) : FinalPath{};
+    AddForbidden(forbidden, folder.Get(), final, path, shown, seams);
     return final;
 }
 
@@ -414,7 +420,9 @@ CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const D
         held.path = AnsiToWide(held.shown);
         folders_.push_back(std::move(held));
     }
-    const FinalPath saveFinal = ReachSavePath(savePath, wideSave, seams);
+    // Held open until the checks, which ask it for its identity.
+    const FileHandle save = ReachSavePath(savePath, wideSave, seams);
+    const FinalPath saveFinal = FinalPathOf(save.Get(), seams);
     const bool saveOnNetwork = IsNetworkPath(wideSave, seams) || IsOnTheNetwork(saveFinal);
 
     // Windows redirects a 32-bit program's writes below its protected folders on the system
@@ -454,7 +462,7 @@ CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const D
     }
     if (anyOpen) {
         ForbiddenFolders forbidden;
-        AddForbidden(forbidden, wideSave, savePath, seams);
+        AddForbidden(forbidden, save.Get(), saveFinal, wideSave, savePath, seams);
         FinalPath storeFinal;
         if (!store.empty() && IsFolder(store)) storeFinal = AddForbidden(forbidden, store, WideToAnsi(store), seams);
         RealPathQuery realPath;
