@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <shlwapi.h>
@@ -56,27 +57,28 @@ private:
 };
 
 // Sorts without regard to case in the user's locale, as a sorted list box places its
-// strings; one sort key per name keeps a sort of many names fast.
-void SortNames(std::vector<std::string>& names, const std::function<void()>& tick = {}) {
-    std::vector<std::string> keys(names.size());
+// strings. One sort key per name keeps a sort of many names fast; the keys go once the
+// order is known.
+void SortNames(std::vector<const char*>& names, const std::function<void()>& tick = {}) {
+    TextArena keyText;
+    std::vector<const char*> keys(names.size());
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (tick) tick();
-        const std::string& name = names[i];
-        int size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.data(),
-                                static_cast<int>(name.size()), nullptr, 0);
-        keys[i].resize(size > 0 ? static_cast<std::size_t>(size) : 0);
-        if (size > 0)
-            LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, name.data(),
-                         static_cast<int>(name.size()), reinterpret_cast<char*>(&keys[i][0]), size);
+        const int length = static_cast<int>(std::strlen(names[i]));
+        const int size = LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, names[i], length,
+                                      nullptr, 0);
+        char* key = keyText.Allocate(size > 0 ? static_cast<std::size_t>(size) : 1);
+        if (size <= 0 || !LCMapStringA(LOCALE_USER_DEFAULT, LCMAP_SORTKEY | NORM_IGNORECASE, names[i], length,
+                                       key, size))
+            key[0] = '\0';
+        keys[i] = key;
     }
-    std::vector<std::size_t> order(names.size());
-    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-    std::stable_sort(order.begin(), order.end(), [&keys](std::size_t a, std::size_t b) {
-        return std::strcmp(keys[a].c_str(), keys[b].c_str()) < 0;
-    });
-    std::vector<std::string> sorted;
-    sorted.reserve(names.size());
-    for (std::size_t index : order) sorted.push_back(std::move(names[index]));
+    std::vector<std::uint32_t> order(names.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [&keys](std::uint32_t a, std::uint32_t b) { return std::strcmp(keys[a], keys[b]) < 0; });
+    std::vector<const char*> sorted(names.size());
+    for (std::size_t i = 0; i < order.size(); ++i) sorted[i] = names[order[i]];
     names.swap(sorted);
 }
 
@@ -150,7 +152,7 @@ int FolderFileList::SelectedIndex() {
 
 std::string FolderFileList::SelectedName() {
     EnsureList();
-    return selected_ < 0 ? std::string() : names_[static_cast<std::size_t>(selected_)];
+    return selected_ < 0 ? std::string() : std::string(names_[static_cast<std::size_t>(selected_)]);
 }
 
 std::string FolderFileList::SelectedPath() {
@@ -175,11 +177,9 @@ void FolderFileList::ReadNames() {
     const Admission admits(fileType_);
 
     Enter(folder_);
-    names_.clear();
-    selected_ = -1;
+    Clear();
 
     BusyCursorWhileLong busy;
-    std::vector<std::string> read;
     bool full = false;
     for (const std::string& pattern : PatternsOf(mask_)) {
         if (full) break;
@@ -188,18 +188,15 @@ void FolderFileList::ReadNames() {
         if (search == INVALID_HANDLE_VALUE) continue;
         do {
             if (!admits(found.dwFileAttributes)) continue;
-            try {
-                read.push_back(Listed(found.cFileName, found.dwFileAttributes));
-            } catch (const std::bad_alloc&) {
+            if (!Add(Listed(found.cFileName, found.dwFileAttributes))) {
                 full = true;
                 break;
             }
-            busy.Passed(read.size());
+            busy.Passed(names_.size());
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
-    SortNames(read);
-    names_.swap(read);
+    SortNames(names_);
     if (full) throw EOutOfResources("行を挿入できません");
 }
 
@@ -211,13 +208,11 @@ bool FolderFileList::ReadOpenedFolder(const std::string& path, const OpenedFolde
     char fullPath[MAX_PATH * 2];
     DWORD length = GetFullPathNameA(path.c_str(), sizeof fullPath, fullPath, nullptr);
     folder_ = length > 0 && length < sizeof fullPath ? std::string(fullPath, length) : path;
-    names_.clear();
-    selected_ = -1;
+    Clear();
 
     std::vector<std::wstring> patterns;
     for (const std::string& pattern : PatternsOf(mask_)) patterns.push_back(AnsiToWide(pattern));
     BusyCursorWhileLong busy;
-    std::vector<std::string> read;
     bool full = false;
     const bool complete = folder.ForEachEntry([&](const std::wstring& name, DWORD attributes) {
         if (tick) tick();
@@ -227,19 +222,33 @@ bool FolderFileList::ReadOpenedFolder(const std::string& path, const OpenedFolde
         if (text.empty() || text.size() >= MAX_PATH) return;
         for (const std::wstring& pattern : patterns) {
             if (pattern != L"*" && pattern != L"*.*" && !PathMatchSpecW(name.c_str(), pattern.c_str())) continue;
-            try {
-                read.push_back(Listed(text, attributes));
-            } catch (const std::bad_alloc&) {
+            if (!Add(Listed(text, attributes))) {
                 full = true;
                 return;
             }
-            busy.Passed(read.size());
+            busy.Passed(names_.size());
         }
     });
-    SortNames(read, tick);
-    names_.swap(read);
+    SortNames(names_, tick);
     if (full) throw EOutOfResources("行を挿入できません");
     return complete;
+}
+
+bool FolderFileList::Add(const std::string& name) {
+    try {
+        names_.push_back(nullptr);
+        names_.back() = text_.Keep(name.data(), name.size());
+        return true;
+    } catch (const std::bad_alloc&) {
+        if (!names_.empty() && names_.back() == nullptr) names_.pop_back();
+        return false;
+    }
+}
+
+void FolderFileList::Clear() {
+    std::vector<const char*>().swap(names_);
+    text_.Clear();
+    selected_ = -1;
 }
 
 void FolderFileList::SelectName(const std::string& name) {

@@ -3,12 +3,14 @@
 // process current directory and holds the folder's admitted entries as bare names, so
 // that each name, taken as a relative path, denotes the entry in that folder.
 //
-// The names live in plain memory, sorted without regard to case as a sorted list box
-// would sort them; a read collects them first and sorts once, so large folders stay fast.
+// The names live in plain memory, each held once, sorted without regard to case as a sorted
+// list box would sort them; a read collects them first and sorts once, so large folders
+// stay fast.
 #include <windows.h>
 #include <functional>
 #include <string>
 #include <vector>
+#include "base/TextArena.h"
 
 class OpenedFolder;
 
@@ -48,6 +50,8 @@ public:
     bool ReadOpenedFolder(const std::string& path, const OpenedFolder& folder,
                           const std::function<void()>& tick = {});
     void SelectName(const std::string& name);
+    // Forgets the names and gives back their memory; the list is empty until read again.
+    void Clear();
 
     struct SplitResult {
         char drive;  // 0: none
@@ -64,12 +68,15 @@ public:
 
 private:
     void EnsureList();
+    // False when there is no memory left for the name.
+    bool Add(const std::string& name);
     void ChangeFolder(const std::string& newFolder);
 
     std::string folder_;
     std::string mask_ = "*.*";
     TFileType fileType_ = FileTypeOf(ftNormal);
-    std::vector<std::string> names_;
+    TextArena text_;                  // the names' bytes
+    std::vector<const char*> names_;  // in the list's order
     int selected_ = -1;
     bool listExists_ = false;
 };

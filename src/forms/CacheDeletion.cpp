@@ -123,6 +123,12 @@ std::string CacheDeletionQuestion(const CacheFolders& folders, const std::vector
 
 CacheDeletionCounts EmptyCacheFolders(CacheFolders& folders, FolderFileList& lister, LinkCheck check,
                                       const DeletionProgress& progress, const DeletionSeams& seams) {
+    // The names listed are this run's alone and nothing reads them afterwards: they are given
+    // back when it ends, however it ends.
+    struct ForgetNames {
+        FolderFileList& lister;
+        ~ForgetNames() { lister.Clear(); }
+    } forget{lister};
     const std::vector<HeldFolder>& held = folders.Folders();
     const int count = static_cast<int>(held.size());
     std::vector<FolderOutcome> outcomes(held.size());

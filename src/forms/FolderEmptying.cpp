@@ -2,8 +2,7 @@
 
 #include <windows.h>
 #include <algorithm>
-#include <unordered_map>
-#include <unordered_set>
+#include <cstdint>
 #include <utility>
 #include <vector>
 #include "base/AnsiPath.h"
@@ -39,6 +38,16 @@ bool NamesItselfExactly(const std::string& name, LinkCheck check) {
     return last != '.' && last != ' ' && !IsDosDeviceName(AnsiToWide(name));
 }
 
+// FNV-1a over the name's UTF-16 units.
+std::uint64_t HashOf(const std::wstring& name) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (wchar_t unit : name) {
+        hash ^= static_cast<std::uint16_t>(unit);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
+
 bool UnsupportedHere(DWORD error) {
     return error == ERROR_INVALID_PARAMETER || error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED;
 }
@@ -65,8 +74,8 @@ public:
     FolderDeletion(const HeldFolder& held, LinkCheck check, const DeletionSeams& seams)
         : held_(held), check_(check), seams_(seams) {}
 
-    // Sets the entry's delete disposition when it is admissible.
-    void Delete(const std::string& name) {
+    // Sets the delete disposition of the entry listed at index as name, when it is admissible.
+    void Delete(int index, const std::string& name) {
         ++tried_;
         if (!NamesItselfExactly(name, check_) || !FolderStillThere()) return;
         std::wstring wideName = AnsiToWide(name);
@@ -84,32 +93,39 @@ public:
         }
         if (attributes & kNotAdmitted) return;
         if (!SetDeleteDisposition(entry.Get())) return;
-        disposed_.push_back(std::move(wideName));
+        disposed_.push_back({HashOf(wideName), static_cast<std::uint32_t>(index)});
     }
 
     // Wine removes an entry only when its handle closes, and can fail there without a word:
     // the folder is read again through its handle (once, since under Wine looking up a
-    // missing name scans the whole folder), and only the names no longer there count.
-    FolderOutcome Recount(const std::function<void()>& tick) {
-        std::unordered_map<std::wstring, DWORD> left;
+    // missing name scans the whole folder), and only the names no longer there count. Each
+    // name read is looked up among the deleted ones by its hash, then compared in full with
+    // the name listed at that index, so no name is copied for the count.
+    FolderOutcome Recount(FolderFileList& lister, const std::function<void()>& tick) {
+        std::sort(disposed_.begin(), disposed_.end());
+        std::vector<bool> matched(disposed_.size());
+        FolderOutcome outcome;
+        int stillThere = 0;  // deleted, still listed and not going
         const bool listed = held_.folder.ForEachEntry([&](const std::wstring& name, DWORD attributes) {
             if (tick) tick();
-            left.emplace(name, attributes);
-        });
-        FolderOutcome outcome;
-        std::unordered_set<std::wstring> going;
-        for (const std::wstring& name : disposed_) {
-            if (listed && left.count(name) == 0) {
-                ++outcome.gone;
-            } else if (StillGoing(name)) {
-                ++outcome.gone;
-                going.insert(name);
+            const Disposed key{HashOf(name), 0};
+            for (auto at = std::lower_bound(disposed_.begin(), disposed_.end(), key);
+                 at != disposed_.end() && at->hash == key.hash; ++at) {
+                const std::size_t which = static_cast<std::size_t>(at - disposed_.begin());
+                if (matched[which] || AnsiToWide(lister.Name(static_cast<int>(at->index))) != name) continue;
+                matched[which] = true;
+                if (StillGoing(name)) return;
+                ++stillThere;
+                break;
             }
-        }
+            if (!(attributes & kNotAdmitted)) ++outcome.stayed;
+        });
         if (listed) {
-            for (const auto& entry : left)
-                if (!(entry.second & kNotAdmitted) && going.count(entry.first) == 0) ++outcome.stayed;
+            outcome.gone = static_cast<int>(disposed_.size()) - stillThere;
         } else {
+            outcome.gone = 0;
+            for (const Disposed& entry : disposed_)
+                if (StillGoing(AnsiToWide(lister.Name(static_cast<int>(entry.index))))) ++outcome.gone;
             outcome.stayed = std::max(0, tried_ - outcome.gone);  // what could not be confirmed gone
         }
         return outcome;
@@ -158,7 +174,15 @@ private:
     LinkCheck check_;
     const DeletionSeams& seams_;
     RealPathQuery query_;
-    std::vector<std::wstring> disposed_;
+    // What was deleted: the hash of the name it was opened by, and where the list holds it.
+    struct Disposed {
+        std::uint64_t hash;
+        std::uint32_t index;
+        bool operator<(const Disposed& other) const {
+            return hash != other.hash ? hash < other.hash : index < other.index;
+        }
+    };
+    std::vector<Disposed> disposed_;
     int tried_ = 0;
     bool posix_ = true;
     bool stopped_ = false;
@@ -184,13 +208,13 @@ FolderOutcome EmptyHeldFolder(FolderFileList& lister, const HeldFolder& held, in
     if (progress) progress(number, folders, 0, total);
     for (int index = total - 1; index >= 0; --index) {
         try {
-            deletion.Delete(lister.Name(index));
+            deletion.Delete(index, lister.Name(index));
         } catch (...) {
             // One entry's failure never stops the walk.
         }
         if (progress) progress(number, folders, total - index, total);
     }
-    return deletion.Recount([&progress, number, folders, total] {
+    return deletion.Recount(lister, [&progress, number, folders, total] {
         if (progress) progress(number, folders, total, total);
     });
 }

@@ -227,10 +227,9 @@ TEST_F(FolderFileListTest, AStartingFolderRemovedBeforeFirstUseFails) {
     std::string data = Folder("Data");
     WriteTextFile(data + "\\kept.dat", "");
     SetCurrentDirectoryA(start.c_str());
-    FolderFileList lister;
+    FolderFileList lister, deleting;
     SetCurrentDirectoryA(temp_.Path().c_str());
     RemoveDirectoryA(start.c_str());
-    FolderFileList deleting = lister;
     EXPECT_THROW(lister.ApplyPath(data), EInOutError);
     EXPECT_TRUE(Exists(data + "\\kept.dat"));
     // The delete button reads its folders through their own handles: where the program
