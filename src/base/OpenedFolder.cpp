@@ -103,6 +103,39 @@ bool OpenedFolder::Open(const std::wstring& path, DWORD& error, CreateFileFuncti
 }
 
 bool OpenedFolder::ForEachEntry(const std::function<void(const std::wstring&, DWORD)>& found) const {
+    // Wine keeps the names read through a handle in the process, about a hundred bytes each,
+    // until that handle closes, and this one stays open for the whole run: each read goes
+    // through a handle of its own to this very folder, opened through this one (no path is
+    // resolved) and closed when the read ends. Where that open is refused, this one reads.
+    bool complete;
+    {
+        FileHandle reading = Reopened();
+        complete = ReadEntries(reading.IsOpen() ? reading.Get() : handle_.Get(), found);
+    }
+    // Wine gives back what it kept of a closed handle at the next read in the process: a read
+    // of the folder's own "." alone brings that forward to now. On Windows a read of one entry.
+    std::wstring itself = L".";
+    UNICODE_STRING mask = Counted(itself);
+    ULONGLONG entry[(sizeof(FILE_DIRECTORY_INFORMATION) + MAX_PATH * sizeof(wchar_t)) / sizeof(ULONGLONG) + 1];
+    IO_STATUS_BLOCK io{};
+    NtQueryDirectoryFile(handle_.Get(), nullptr, nullptr, nullptr, &io, entry, sizeof entry, FileDirectoryInformation,
+                         TRUE, &mask, TRUE);
+    return complete;
+}
+
+FileHandle OpenedFolder::Reopened() const {
+    UNICODE_STRING none{0, 0, nullptr};
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &none, 0, handle_.Get(), nullptr);
+    IO_STATUS_BLOCK io{};
+    HANDLE reopened = nullptr;
+    const NTSTATUS status = NtOpenFile(&reopened, FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &io,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                       FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT);
+    return FileHandle(status >= 0 && reopened ? reopened : INVALID_HANDLE_VALUE);
+}
+
+bool OpenedFolder::ReadEntries(HANDLE folder, const std::function<void(const std::wstring&, DWORD)>& found) const {
     // The mask on the restarting call makes Wine read the folder afresh rather than from
     // what it kept of an earlier read of this handle; Windows always reads afresh.
     std::wstring everything = L"*";
@@ -112,7 +145,7 @@ bool OpenedFolder::ForEachEntry(const std::function<void(const std::wstring&, DW
     std::wstring name;
     for (bool first = true;;) {
         IO_STATUS_BLOCK io{};
-        NTSTATUS status = query_(handle_.Get(), nullptr, nullptr, nullptr, &io, buffer.data(),
+        NTSTATUS status = query_(folder, nullptr, nullptr, nullptr, &io, buffer.data(),
                                  static_cast<ULONG>(buffer.size() * sizeof(ULONGLONG)), kind, FALSE,
                                  first ? &mask : nullptr, first ? TRUE : FALSE);
         if (first && ClassRefused(status) && kind != FileDirectoryInformation) {

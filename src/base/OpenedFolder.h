@@ -82,6 +82,9 @@ public:
     FileHandle OpenEntry(const std::wstring& name, ACCESS_MASK access, LONG& status) const;
 
 private:
+    FileHandle Reopened() const;
+    bool ReadEntries(HANDLE folder, const std::function<void(const std::wstring& name, DWORD attributes)>& found) const;
+
     FileHandle handle_;
     DirectoryQueryFunction query_ = NtQueryDirectoryFile;
     EntryOpenFunction open_ = NtOpenFile;

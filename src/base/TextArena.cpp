@@ -3,16 +3,14 @@
 #include <cstring>
 
 char* TextArena::Allocate(std::size_t size) {
-    if (size > free_) {
+    if (blocks_.empty() || blocks_.back().size - blocks_.back().used < size) {
         // A text longer than a block gets a block of its own.
         const std::size_t block = size > kBlockSize ? size : kBlockSize;
-        blocks_.emplace_back(new char[block]);
-        next_ = blocks_.back().get();
-        free_ = block;
+        blocks_.push_back(Block{std::unique_ptr<char[]>(new char[block]), block, 0});
     }
-    char* room = next_;
-    next_ += size;
-    free_ -= size;
+    Block& last = blocks_.back();
+    char* room = last.bytes.get() + last.used;
+    last.used += size;
     return room;
 }
 
@@ -24,7 +22,5 @@ const char* TextArena::Keep(const char* text, std::size_t size) {
 }
 
 void TextArena::Clear() {
-    std::vector<std::unique_ptr<char[]>>().swap(blocks_);
-    free_ = 0;
-    next_ = nullptr;
+    std::vector<Block>().swap(blocks_);
 }

@@ -16,12 +16,25 @@ public:
     char* Allocate(std::size_t size);
     // A copy of size bytes at text, followed by a NUL.
     const char* Keep(const char* text, std::size_t size);
+    // Calls found with each text kept, in the order kept; only for an arena that Keep alone filled.
+    template <class Found>
+    void ForEachKept(Found found) const {
+        for (const Block& block : blocks_)
+            for (const char* text = block.bytes.get(); text < block.bytes.get() + block.used;) {
+                found(text);
+                while (*text++ != '\0') {
+                }
+            }
+    }
     // Gives every block back.
     void Clear();
 
 private:
     static const std::size_t kBlockSize = 256 * 1024;
-    std::vector<std::unique_ptr<char[]>> blocks_;
-    std::size_t free_ = 0;  // bytes left at the end of the last block
-    char* next_ = nullptr;
+    struct Block {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size;
+        std::size_t used;
+    };
+    std::vector<Block> blocks_;
 };

@@ -180,6 +180,7 @@ void FolderFileList::ReadNames() {
     Clear();
 
     BusyCursorWhileLong busy;
+    std::size_t read = 0;
     bool full = false;
     for (const std::string& pattern : PatternsOf(mask_)) {
         if (full) break;
@@ -192,10 +193,11 @@ void FolderFileList::ReadNames() {
                 full = true;
                 break;
             }
-            busy.Passed(names_.size());
+            busy.Passed(++read);
         } while (FindNextFileA(search, &found));
         FindClose(search);
     }
+    if (!IndexNames(read)) full = true;
     SortNames(names_);
     if (full) throw EOutOfResources("行を挿入できません");
 }
@@ -213,6 +215,7 @@ bool FolderFileList::ReadOpenedFolder(const std::string& path, const OpenedFolde
     std::vector<std::wstring> patterns;
     for (const std::string& pattern : PatternsOf(mask_)) patterns.push_back(AnsiToWide(pattern));
     BusyCursorWhileLong busy;
+    std::size_t read = 0;
     bool full = false;
     const bool complete = folder.ForEachEntry([&](const std::wstring& name, DWORD attributes) {
         if (tick) tick();
@@ -226,9 +229,10 @@ bool FolderFileList::ReadOpenedFolder(const std::string& path, const OpenedFolde
                 full = true;
                 return;
             }
-            busy.Passed(names_.size());
+            busy.Passed(++read);
         }
     });
+    if (!IndexNames(read)) full = true;
     SortNames(names_, tick);
     if (full) throw EOutOfResources("行を挿入できません");
     return complete;
@@ -236,13 +240,22 @@ bool FolderFileList::ReadOpenedFolder(const std::string& path, const OpenedFolde
 
 bool FolderFileList::Add(const std::string& name) {
     try {
-        names_.push_back(nullptr);
-        names_.back() = text_.Keep(name.data(), name.size());
+        text_.Keep(name.data(), name.size());
         return true;
     } catch (const std::bad_alloc&) {
-        if (!names_.empty() && names_.back() == nullptr) names_.pop_back();
         return false;
     }
+}
+
+bool FolderFileList::IndexNames(std::size_t count) {
+    try {
+        names_.reserve(count);
+    } catch (const std::bad_alloc&) {
+        text_.Clear();
+        return false;
+    }
+    text_.ForEachKept([this](const char* name) { names_.push_back(name); });
+    return true;
 }
 
 void FolderFileList::Clear() {

@@ -68,8 +68,12 @@ public:
 
 private:
     void EnsureList();
-    // False when there is no memory left for the name.
+    // Keeps a name read; false when there is no memory left for it.
     bool Add(const std::string& name);
+    // Lists the count names kept, once the read is over: a list that grew while the system's
+    // own read of the folder still held its memory would have cost twice its size at once.
+    // False (and no names) when there is no memory for the list.
+    bool IndexNames(std::size_t count);
     void ChangeFolder(const std::string& newFolder);
 
     std::string folder_;

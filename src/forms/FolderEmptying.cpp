@@ -93,7 +93,7 @@ public:
         }
         if (attributes & kNotAdmitted) return;
         if (!SetDeleteDisposition(entry.Get())) return;
-        disposed_.push_back({HashOf(wideName), static_cast<std::uint32_t>(index)});
+        disposed_.emplace_back(HashOf(wideName), static_cast<std::uint32_t>(index));
     }
 
     // Wine removes an entry only when its handle closes, and can fail there without a word:
@@ -108,9 +108,9 @@ public:
         int stillThere = 0;  // deleted, still listed and not going
         const bool listed = held_.folder.ForEachEntry([&](const std::wstring& name, DWORD attributes) {
             if (tick) tick();
-            const Disposed key{HashOf(name), 0};
+            const Disposed key(HashOf(name), 0);
             for (auto at = std::lower_bound(disposed_.begin(), disposed_.end(), key);
-                 at != disposed_.end() && at->hash == key.hash; ++at) {
+                 at != disposed_.end() && at->SameHash(key); ++at) {
                 const std::size_t which = static_cast<std::size_t>(at - disposed_.begin());
                 if (matched[which] || AnsiToWide(lister.Name(static_cast<int>(at->index))) != name) continue;
                 matched[which] = true;
@@ -174,12 +174,16 @@ private:
     LinkCheck check_;
     const DeletionSeams& seams_;
     RealPathQuery query_;
-    // What was deleted: the hash of the name it was opened by, and where the list holds it.
+    // What was deleted: the hash of the name it was opened by, and where the list holds it
+    // (12 bytes, not the 16 that a 64-bit member would align it to).
     struct Disposed {
-        std::uint64_t hash;
-        std::uint32_t index;
+        std::uint32_t hashHigh, hashLow, index;
+        Disposed(std::uint64_t hash, std::uint32_t at)
+            : hashHigh(static_cast<std::uint32_t>(hash >> 32)), hashLow(static_cast<std::uint32_t>(hash)), index(at) {}
+        bool SameHash(const Disposed& other) const { return hashHigh == other.hashHigh && hashLow == other.hashLow; }
         bool operator<(const Disposed& other) const {
-            return hash != other.hash ? hash < other.hash : index < other.index;
+            if (hashHigh != other.hashHigh) return hashHigh < other.hashHigh;
+            return hashLow != other.hashLow ? hashLow < other.hashLow : index < other.index;
         }
     };
     std::vector<Disposed> disposed_;
