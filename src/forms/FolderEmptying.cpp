@@ -97,8 +97,8 @@ public:
     }
 
     // Wine removes an entry only when its handle closes, and can fail there without a word:
-    // the folder is read again through its handle (once, since under Wine looking up a
-    // missing name scans the whole folder), and only the names no longer there count. Each
+    // the held folder is read again (once, since under Wine looking up a missing name scans
+    // the whole folder), and only the names no longer there count. Each
     // name read is looked up among the deleted ones by its hash, then compared in full with
     // the name listed at that index, so no name is copied for the count.
     FolderOutcome Recount(FolderFileList& lister, const std::function<void()>& tick) {
