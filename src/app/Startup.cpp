@@ -2,12 +2,16 @@
 
 #include <windows.h>
 #include <objbase.h>
+#include "app/CommandLine.h"
+#include "app/UnattendedRun.h"
 #include "base/Application.h"
 #include "base/ComPtr.h"
 #include "base/ErrorGuard.h"
 #include "base/MessageDialog.h"
 #include "forms/Main.h"
 #include "jvlink/JVDTLabLib_TLB.h"
+
+const char kInstallJVLink[] = "JRA-VANのホームページより【JV-Link】を入手し、インストールしてください。";
 
 bool JVLinkIsInstalled() {
     CLSID classId;
@@ -18,11 +22,16 @@ bool JVLinkIsInstalled() {
 }
 
 int RunProgram() {
+    // Without arguments, the window; with them, a run without one, or how to use them.
+    const RunMode mode = ModeOf(ProgramArguments());
+    if (mode != RunMode::Window) {
+        UnattendedOutput output;
+        return mode == RunMode::Delete ? RunUnattended(output) : ShowUsage(mode, output);
+    }
     Application application;
     if (!JVLinkIsInstalled()) {
         MessageBeep(0);
-        MessageDlg("JRA-VANのホームページより【JV-Link】を入手し、インストールしてください。",
-                   mtInformation, mbOK);
+        MessageDlg(kInstallJVLink, mtInformation, mbOK);
         return 0;
     }
     TMainForm mainForm;

@@ -139,10 +139,14 @@ CacheDeletionCounts EmptyCacheFolders(CacheFolders& folders, FolderFileList& lis
         } catch (const std::exception& error) {
             // The user must learn what was already done before the run ended.
             std::string done;
+            int deleted = 0;
             for (int before = 0; before < i; ++before)
-                if (held[before].folder.IsOpen())
+                if (held[before].folder.IsOpen()) {
                     done += FormatText(kAlreadyDeleted, {held[before].shown, std::to_string(outcomes[before].gone)});
-            throw Exception(std::string(error.what()) + (done.empty() ? std::string(kNothingDeleted) : done));
+                    deleted += outcomes[before].gone;
+                }
+            throw EDeletionStopped(std::string(error.what()) + (done.empty() ? std::string(kNothingDeleted) : done),
+                                   deleted);
         }
     }
     CacheDeletionCounts counts;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 #include "base/Application.h"
+#include "base/Exception.h"
 #include "components/FolderFileList.h"
 #include "forms/CacheFolders.h"
 #include "forms/DeletionSeams.h"
@@ -41,10 +42,20 @@ struct CacheDeletionCounts {
 // other programs that have JV-Link loaded (their file names), when there are any.
 std::string CacheDeletionQuestion(const CacheFolders& folders, const std::vector<std::wstring>& jvlinkUsers = {});
 
+// An error that ended a run: its text says what was already deleted, Deleted how many.
+class EDeletionStopped : public Exception {
+public:
+    EDeletionStopped(const std::string& message, int deleted) : Exception(message), deleted_(deleted) {}
+    int Deleted() const { return deleted_; }
+
+private:
+    int deleted_;
+};
+
 // The delete button's work once the user has answered Yes: each held folder in turn is
-// listed with the lister through its handle and emptied. An error that ends the run says
-// how many files already went in each folder emptied before it. The current directory is
-// not changed.
+// listed with the lister through its handle and emptied. An error that ends the run (an
+// EDeletionStopped) says how many files already went in each folder emptied before it. The
+// current directory is not changed.
 CacheDeletionCounts EmptyCacheFolders(CacheFolders& folders, FolderFileList& lister, LinkCheck check,
                                       const DeletionProgress& progress = {}, const DeletionSeams& seams = {});
 

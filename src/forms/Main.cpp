@@ -38,8 +38,12 @@ TMainForm::~TMainForm() {
     if (MainForm == this) MainForm = nullptr;
 }
 
+std::string SoftwareIdFor(const std::string& versionText) {
+    return kSoftwareIdPrefix + versionText;
+}
+
 std::string TMainForm::SoftwareId() const {
-    return kSoftwareIdPrefix + VersionText;
+    return SoftwareIdFor(VersionText);
 }
 
 HFONT TMainForm::MakeFont(const TFontDefinition& font) {

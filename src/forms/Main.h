@@ -13,6 +13,9 @@
 #include "components/IniGT.h"
 #include "jvlink/JVDTLabLib_TLB.h"
 
+// The software id JV-Link is initialised with, for the version text ("Ver.1.03").
+std::string SoftwareIdFor(const std::string& versionText);
+
 class TMainForm : public Window {
 public:
     TMainForm();

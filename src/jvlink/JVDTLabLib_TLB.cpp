@@ -34,6 +34,16 @@ void TJVLink::Create(HWND parent, const RECT& bounds, const std::vector<BYTE>& p
     host_.Create(parent, bounds, kJVLinkProgId, persistedState);
 }
 
+void TJVLink::CreateWithoutWindow() {
+    Destroy();
+    CLSID classId;
+    OleCheck(CLSIDFromProgID(kJVLinkProgId, &classId));
+    ComPtr<IDispatch> dispatch;
+    OleCheck(CoCreateInstance(classId, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER, IID_IDispatch,
+                              dispatch.OutVoid()));
+    OleCheck(dispatch->QueryInterface(IID_IJVLink, intf_.OutVoid()));
+}
+
 void TJVLink::Destroy() {
     intf_.Reset();
     host_.Release();

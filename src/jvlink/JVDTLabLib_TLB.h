@@ -26,6 +26,9 @@ class TJVLink {
 public:
     // Hosts a new instance in parent and hands it its persisted state.
     void Create(HWND parent, const RECT& bounds, const std::vector<BYTE>& persistedState);
+    // Creates a new instance without a window, as a program without one uses JV-Link.
+    // Raises EOleError when it cannot be made.
+    void CreateWithoutWindow();
     // Releases the instance (also done by the destructor).
     void Destroy();
 

@@ -78,17 +78,36 @@ USHORT MachineOf(HANDLE process) {
     return IsWow64Process(process, &wow64) && wow64 ? IMAGE_FILE_MACHINE_I386 : IMAGE_FILE_MACHINE_UNKNOWN;
 }
 
-bool SystemModules(DWORD id, std::vector<std::wstring>& modules) {
+// The user a process runs as, as its token says; empty when it cannot be read.
+std::vector<BYTE> UserOf(HANDLE process) {
+    HANDLE opened = nullptr;
+    if (!OpenProcessToken(process, TOKEN_QUERY, &opened)) return {};
+    FileHandle token(opened);
+    DWORD size = 0;
+    GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> user(size);
+    if (size == 0 || !GetTokenInformation(token.Get(), TokenUser, user.data(), size, &size)) return {};
+    const PSID sid = reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+    const BYTE* bytes = static_cast<const BYTE*>(sid);
+    return std::vector<BYTE>(bytes, bytes + GetLengthSid(sid));
+}
+
+bool SystemModules(DWORD id, std::vector<std::wstring>& modules, ProcessScope scope) {
     // Services and other users' desktops are in other sessions: nothing this user could
     // close from here, and most of a desktop's processes are left without being opened.
     static DWORD ownSession = 0;
     static const bool known = ProcessIdToSessionId(GetCurrentProcessId(), &ownSession) != FALSE;
     DWORD session = 0;
-    if (known && ProcessIdToSessionId(id, &session) && session != ownSession) return false;
+    if (scope == ProcessScope::ThisSession && known && ProcessIdToSessionId(id, &session) && session != ownSession)
+        return false;
     // Another user's process, or an elevated one, cannot be opened: it is not looked at.
     HANDLE opened = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id);
     if (!opened) return false;
     FileHandle process(opened);
+    // Run as an administrator, this program may open other users' processes: only its own
+    // user's count.
+    static const std::vector<BYTE> ownUser = UserOf(GetCurrentProcess());
+    if (scope == ProcessScope::ThisUser && (ownUser.empty() || UserOf(process.Get()) != ownUser)) return false;
     // JV-Link loads only into processes of its own bitness, which is this build's; most
     // processes of a 64-bit desktop are left here, before any module is read.
     static const USHORT ownMachine = MachineOf(GetCurrentProcess());
@@ -152,10 +171,10 @@ JVLinkFile FindJVLinkFile() {
     });
 }
 
-ProcessSeams SystemProcessSeams() {
+ProcessSeams SystemProcessSeams(ProcessScope scope) {
     ProcessSeams seams;
     seams.processes = SystemProcesses;
-    seams.modules = SystemModules;
+    seams.modules = [scope](DWORD id, std::vector<std::wstring>& modules) { return SystemModules(id, modules, scope); };
     seams.identity = [](const std::wstring& path) {
         FileHandle file = OpenToIdentify(path);
         return file.IsOpen() ? IdentityOf(file.Get(), GetFileInformationByHandleEx, GetFileInformationByHandle, false)

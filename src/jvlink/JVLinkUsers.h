@@ -47,8 +47,13 @@ struct ProcessSeams {
     std::function<FileIdentity(const std::wstring& path)> identity;
 };
 
+// Which processes are looked at: this session's (the user at the desktop can close them), or
+// every session's that run as this process's user (a task run whether the user is logged on
+// or not runs in a session of its own, apart from the user's programs).
+enum class ProcessScope { ThisSession, ThisUser };
+
 // The system's answers.
-ProcessSeams SystemProcessSeams();
+ProcessSeams SystemProcessSeams(ProcessScope scope = ProcessScope::ThisSession);
 
 // The file names of the processes other than self that have file loaded, each once (without
 // regard to case), in the order the system lists them. A module matches by its file name,

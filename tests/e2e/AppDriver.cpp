@@ -121,16 +121,43 @@ AppProcess::AppProcess(const Environment& environment, const std::wstring& progr
     Start(environment, L"", programPath);
 }
 
-void AppProcess::Start(const Environment& environment, const std::wstring& folder, const std::wstring& program) {
-    std::wstring commandLine = L"\"" + program + L"\"";
+AppProcess::AppProcess(const Environment& environment, const std::wstring& arguments, HANDLE output) {
+    Start(environment, L"", AnsiToWide(BinaryFolder() + "\\JVCacheClean.exe"), arguments, output);
+}
+
+void AppProcess::Start(const Environment& environment, const std::wstring& folder, const std::wstring& program,
+                       const std::wstring& arguments, HANDLE output) {
+    std::wstring commandLine = L"\"" + program + L"\"" + (arguments.empty() ? L"" : L" " + arguments);
     std::vector<wchar_t> block = EnvironmentBlock(environment);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, FALSE,
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = startup.hStdError = output;
+    }
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, output != nullptr,
                         CREATE_UNICODE_ENVIRONMENT, block.data(),
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process_))
         throw std::runtime_error("JVCacheClean.exe cannot be started");
-    WaitForInputIdle(process_.hProcess, 10000);
+    if (!output) WaitForInputIdle(process_.hProcess, 10000);
+}
+
+HWND AppProcess::AnyVisibleWindow() const {
+    struct Query {
+        DWORD processId;
+        HWND found;
+    } query{process_.dwProcessId, nullptr};
+    EnumWindows(
+        [](HWND window, LPARAM parameter) -> BOOL {
+            auto* query = reinterpret_cast<Query*>(parameter);
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (owner != query->processId || !IsWindowVisible(window)) return TRUE;
+            query->found = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&query));
+    return query.found;
 }
 
 AppProcess::~AppProcess() {

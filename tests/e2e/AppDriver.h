@@ -28,6 +28,9 @@ public:
                         const std::string& programPath = "");
     // The same, from a program path that the ANSI code page may not hold.
     AppProcess(const Environment& environment, const std::wstring& programPath);
+    // The build's own program with arguments after its name, its standard output and error
+    // going to output (a handle this process lets it inherit).
+    AppProcess(const Environment& environment, const std::wstring& arguments, HANDLE output);
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;
     AppProcess& operator=(const AppProcess&) = delete;
@@ -59,6 +62,9 @@ public:
     // Opens a menu of the main window by its letter and chooses an item by its letter.
     void ChooseMenu(HWND mainWindow, char menuLetter, char itemLetter) const;
 
+    // A visible top-level window of the process, of any class; null when there is none.
+    HWND AnyVisibleWindow() const;
+
     // The exit code, or STILL_ACTIVE when the process did not end in time.
     DWORD WaitForExit(DWORD timeoutMs = 20000) const;
     DWORD ProcessId() const { return process_.dwProcessId; }
@@ -68,7 +74,8 @@ public:
 
 private:
     bool WaitForProbe(UINT mark, int rounds, DWORD timeoutMs) const;
-    void Start(const Environment& environment, const std::wstring& currentFolder, const std::wstring& program);
+    void Start(const Environment& environment, const std::wstring& currentFolder, const std::wstring& program,
+               const std::wstring& arguments = L"", HANDLE output = nullptr);
     PROCESS_INFORMATION process_{};
 };
 
