@@ -66,7 +66,8 @@ TEST_F(Release, TheReadmeIsJapaneseInCodePage932WithCrLf) {
     for (const char* phrase : {"<保存パス>\\Data", "<保存パス>\\Cache", "-402", "-403", "隠しファイル",
                                "システムファイル", "サブフォルダ", "Data と Cache の外", "表せない文字を含む名前",
                                "実際の場所", "VirtualStore", "削除できなかったファイル",
-                               "制御文字", "半角で 240 文字", "JVCacheClean.ini", "Ver." JVCC_VERSION, "LICENSE.txt"})
+                               "制御文字", "半角で 240 文字", "JVCacheClean.ini", "Ver." JVCC_VERSION, "LICENSE.txt",
+                               "JVCacheClean.exe /delete", "start /wait", "同じユーザー"})
         EXPECT_NE(text.find(phrase), std::string::npos) << phrase;
 }
 

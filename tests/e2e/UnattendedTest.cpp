@@ -97,6 +97,7 @@ TEST_F(Unattended, EachOutcomeHasItsExitCodeItsTextAndNoWindow) {
         EXPECT_EQ(outcome.output.substr(outcome.output.size() - 2), "\r\n") << "the last line ends";
         EXPECT_EQ(outcome.output.find("\n"), outcome.output.find("\r\n") + 1) << "lines end in CRLF";
         EXPECT_FALSE(outcome.windowShown);
+        EXPECT_FALSE(Exists(BinaryFolder() + "\\JVCacheClean.ini")) << "the window's position is not written";
         EXPECT_EQ(Exists(save_ + "\\Data\\a.jvd"), !c.deletes);
         EXPECT_EQ(Exists(save_ + "\\Cache\\b.jvd"), !c.deletes);
         EXPECT_TRUE(Exists(save_ + "\\own.dat"));

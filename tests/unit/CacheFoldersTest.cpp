@@ -709,6 +709,32 @@ TEST_F(CacheFolders, AFolderReadThatFailsEndsTheRunOrLeavesTheCountToTheNames) {
     SetFileAttributesA((data_ + "\\readonly.dat").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
+// An error that ends the run after a folder was emptied carries how many files already went,
+// which an unattended run turns into its exit code.
+TEST_F(CacheFolders, AnErrorAfterAFolderWasEmptiedCarriesWhatWent) {
+    Fill(data_, 3);
+    Fill(cache_, 2);
+    DeletionSeams seams;
+    seams.directoryQuery = OneEntryThenFailing;
+    for (const int failing : {0, 1}) {
+        SCOPED_TRACE(failing);
+        static int failingFolder;
+        failingFolder = failing;
+        seams.onStage = [](DeletionStage stage, int folder) {
+            readsFail = stage == DeletionStage::Listing && folder == failingFolder;
+        };
+        try {
+            Run(LinkCheckForThisSystem(), seams);
+            ADD_FAILURE() << "the run went on";
+        } catch (const EDeletionStopped& stopped) {
+            EXPECT_EQ(stopped.Deleted(), failing == 0 ? 0 : 3);
+        }
+        readsFail = false;
+    }
+    EXPECT_TRUE(Snapshot(data_).empty());
+    EXPECT_EQ(Snapshot(cache_).size(), 2u);
+}
+
 // Where a 32-bit program's writes below Program Files are kept, and what is a volume's root.
 TEST(HeldFolderPaths, VirtualStoreFoldersAndVolumeRootsFollowThePathRules) {
     const std::wstring local = L"C:\\Users\\u\\AppData\\Local";
