@@ -131,11 +131,12 @@ void AppProcess::Start(const Environment& environment, const std::wstring& folde
     std::vector<wchar_t> block = EnvironmentBlock(environment);
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
+    const bool given = output && output != INVALID_HANDLE_VALUE;
     if (output) {
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdOutput = startup.hStdError = output;
+        startup.hStdOutput = startup.hStdError = given ? output : nullptr;
     }
-    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, output != nullptr,
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, given,
                         CREATE_UNICODE_ENVIRONMENT, block.data(),
                         folder.empty() ? nullptr : folder.c_str(), &startup, &process_))
         throw std::runtime_error("JVCacheClean.exe cannot be started");

@@ -29,7 +29,8 @@ public:
     // The same, from a program path that the ANSI code page may not hold.
     AppProcess(const Environment& environment, const std::wstring& programPath);
     // The build's own program with arguments after its name, its standard output and error
-    // going to output (a handle this process lets it inherit).
+    // going to output (a handle this process lets it inherit); INVALID_HANDLE_VALUE: none,
+    // as when a shortcut starts it.
     AppProcess(const Environment& environment, const std::wstring& arguments, HANDLE output);
     ~AppProcess();
     AppProcess(const AppProcess&) = delete;

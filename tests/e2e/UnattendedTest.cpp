@@ -139,3 +139,23 @@ TEST_F(UnattendedWithoutJVLink, SaysHowToInstallItAndExitsWithThree) {
 }
 
 }  // namespace
+
+namespace {
+
+// Without a redirected output (as a shortcut starts it), a bad argument shows nothing: in a
+// scheduled task nobody would close a box. Where /? goes then (the parent's console, or a
+// message box when there is none) only a parent without a console shows, which the suite's
+// own process is not.
+TEST(UnattendedWithoutOutput, ABadArgumentShowsNothing) {
+    AppProcess app(Environment{}, L"/nonsense", INVALID_HANDLE_VALUE);
+    bool shown = false;
+    DWORD exitCode = STILL_ACTIVE;
+    for (DWORD start = GetTickCount(); exitCode == STILL_ACTIVE && GetTickCount() - start < 20000; Sleep(10)) {
+        shown |= app.AnyVisibleWindow() != nullptr;
+        exitCode = app.WaitForExit(0);
+    }
+    EXPECT_EQ(exitCode, 2u);
+    EXPECT_FALSE(shown);
+}
+
+}  // namespace
