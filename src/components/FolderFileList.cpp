@@ -214,7 +214,8 @@ bool FolderFileList::ReadOpenedFolder(const std::string& path, const OpenedFolde
 
     std::vector<std::wstring> patterns;
     for (const std::string& pattern : PatternsOf(mask_)) patterns.push_back(AnsiToWide(pattern));
-    BusyCursorWhileLong busy;
+    // No busy cursor here: this read runs on a worker thread, and only the window's thread
+    // sets the cursor.
     std::size_t read = 0;
     bool full = false;
     const bool complete = folder.ForEachEntry([&](const std::wstring& name, DWORD attributes) {
@@ -229,7 +230,7 @@ bool FolderFileList::ReadOpenedFolder(const std::string& path, const OpenedFolde
                 full = true;
                 return;
             }
-            busy.Passed(++read);
+            ++read;
         }
     });
     if (!IndexNames(read)) full = true;

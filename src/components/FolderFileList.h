@@ -46,7 +46,8 @@ public:
     // becomes Folder and the current directory stays as it is. Names are admitted, formed and
     // sorted as ReadNames does; a name whose code page form is longer than a search reports
     // is left out. tick is called once per entry read and per name sorted, so that a caller
-    // can keep its window answering. False when the folder could not be read to its end.
+    // can report progress; it may run on any thread, and sets no cursor. False when the
+    // folder could not be read to its end.
     bool ReadOpenedFolder(const std::string& path, const OpenedFolder& folder,
                           const std::function<void()>& tick = {});
     void SelectName(const std::string& name);
