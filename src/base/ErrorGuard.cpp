@@ -3,5 +3,5 @@
 #include "base/MessageDialog.h"
 
 void ShowErrorMessage(const std::string& message) {
-    ShowMessage(message);
+    ShowErrorBox(message);
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The application's error display: an error raised in an event handler is shown in a
-// plain message box captioned with the application title, and the handler's remaining
-// steps are skipped. Every Windows callback runs its work through Guarded.
+// message box with the error icon, captioned with the application title, and the
+// handler's remaining steps are skipped. Every Windows callback runs its work through
+// Guarded.
 #include <exception>
 #include <string>
 

@@ -29,14 +29,16 @@ const int kIconId = 101;
 
 struct DialogRequest {
     const std::string* text;
-    TMsgDlgType type;
+    std::string caption;
+    LPCSTR icon;  // a system icon, or none
     unsigned buttons;
     int defaultId;
     int escapeId;
     HFONT font;
 };
 
-int DefaultButtonId(unsigned buttons) {
+int DefaultButtonId(unsigned buttons, TModalResult defaultButton) {
+    if (defaultButton != mrNone) return defaultButton;
     if (buttons & mbOK) return IDOK;
     if (buttons & mbYes) return IDYES;
     return 0;
@@ -87,7 +89,7 @@ void LayOut(HWND dialog, const DialogRequest& request) {
     const int unit = std::max<int>(4, metrics.tmAveCharWidth);
     const int margin = unit * 2;
     const int lineHeight = metrics.tmHeight;
-    const bool hasIcon = request.type != mtCustom;
+    const bool hasIcon = request.icon != nullptr;
     const int iconSize = GetSystemMetrics(SM_CXICON);
     const int textLeft = margin + (hasIcon ? iconSize + margin : 0);
     const int scrollBarWidth = GetSystemMetrics(SM_CXVSCROLL);
@@ -132,7 +134,7 @@ void LayOut(HWND dialog, const DialogRequest& request) {
         HWND icon = CreateChild(dialog, "STATIC", "", SS_ICON, kIconId,
                                 RECT{margin, margin, margin + iconSize, margin + iconSize}, request.font);
         SendMessageA(icon, STM_SETICON,
-                     reinterpret_cast<WPARAM>(LoadIconA(nullptr, kIcons[request.type])), 0);
+                     reinterpret_cast<WPARAM>(LoadIconA(nullptr, request.icon)), 0);
     }
     int textTop = margin + (contentHeight - textHeight) / 2;
     const RECT textRect{textLeft, textTop, textLeft + textWidth, textTop + textHeight};
@@ -169,8 +171,7 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
     case WM_INITDIALOG: {
         request = reinterpret_cast<DialogRequest*>(lParam);
         SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-        SetWindowTextA(dialog, request->type == mtCustom ? ApplicationTitle().c_str()
-                                                         : kCaptions[request->type]);
+        SetWindowTextA(dialog, request->caption.c_str());
         LayOut(dialog, *request);
         return FALSE;  // focus was given to the default button
     }
@@ -196,9 +197,11 @@ HFONT CreateMessageFont() {
 
 }  // namespace
 
-TModalResult MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons) {
-    DialogRequest request{&text, type, buttons, DefaultButtonId(buttons), EscapeButtonId(buttons),
-                          CreateMessageFont()};
+namespace {
+
+TModalResult ShowDialog(DialogRequest& request) {
+    request.escapeId = EscapeButtonId(request.buttons);
+    request.font = CreateMessageFont();
     HWND owner = GetActiveWindow();
     // The controls are made and measured when the dialog starts.
     INT_PTR result = RunModalDialog(owner, WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_CENTER,
@@ -207,6 +210,20 @@ TModalResult MessageDlg(const std::string& text, TMsgDlgType type, unsigned butt
     return result > 0 ? static_cast<TModalResult>(result) : mrNone;
 }
 
+}  // namespace
+
+TModalResult MessageDlg(const std::string& text, TMsgDlgType type, unsigned buttons, TModalResult defaultButton) {
+    const bool custom = type == mtCustom;
+    DialogRequest request{&text, custom ? ApplicationTitle() : kCaptions[type], custom ? nullptr : kIcons[type],
+                          buttons, DefaultButtonId(buttons, defaultButton), 0, nullptr};
+    return ShowDialog(request);
+}
+
 void ShowMessage(const std::string& text) {
     MessageDlg(text, mtCustom, mbOK);
+}
+
+void ShowErrorBox(const std::string& text) {
+    DialogRequest request{&text, ApplicationTitle(), IDI_ERROR, mbOK, IDOK, 0, nullptr};
+    ShowDialog(request);
 }

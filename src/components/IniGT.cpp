@@ -32,10 +32,15 @@ std::wstring ExecutableFolderWithSeparator() {
     return last == std::wstring::npos ? std::wstring() : path.substr(0, last + 1);
 }
 
-// Shown as the program closes: the position was not kept.
+// Shown as the program closes: the position was not kept, which nothing else depends on.
 const char kPathTooLong[] =
     "設定ファイル「%s」の場所が長すぎるため、ウィンドウの位置を保存できませんでした。"
+    "キャッシュデータの削除には影響ありません。"
     "JVCacheClean.exeを、パスの短いフォルダ（C:\\Toolsなど）に移してください。";
+const char kNotWritten[] =
+    " に書き込めません\r\n"
+    "ウィンドウの位置を保存できませんでした。キャッシュデータの削除には影響ありません。"
+    "位置を保存するには、このソフトをフォルダごと、書き込める場所（ドキュメントなど）に移してください。";
 
 int DigitValue(char ch, bool hexadecimal) {
     if (ch >= '0' && ch <= '9') return ch - '0';
@@ -68,7 +73,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     if (!Usable()) throw ESettingsError(FormatText(kPathTooLong, {Path()}));
     if (!WritePrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(), AnsiToWide(value).c_str(),
                                     path_.c_str()))
-        throw ESettingsError(Path() + " に書き込めません");
+        throw ESettingsError(Path() + kNotWritten);
 }
 
 std::string TIniGT::FileName() const {
@@ -107,7 +112,7 @@ std::int32_t TIniGT::ReadInteger(const std::string& section, const std::string& 
 }
 
 void TIniGT::WriteInteger(const std::string& section, const std::string& key, std::int32_t value) const {
-    if (!file_) throw ESettingsError(" に書き込めません");
+    if (!file_) throw ESettingsError(kNotWritten);
     file_->WriteString(section, key, std::to_string(value));
 }
 

@@ -15,11 +15,12 @@ const char kEmptySavePath[] =
     "JV-Linkの保存パスが設定されていません。"
     "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを設定してから、もう一度お試しください。";
 const char kRelativeSavePath[] =
-    "JV-Linkの保存パス「%s」は、ドライブ名（C:\\など）か\\\\サーバー名\\共有名から始まる完全なパスではないため、"
+    "JV-Linkの保存パス「%s」は、ドライブ名（C:\\など）か\\\\サーバー名\\共有名から始まるフルパスではないため、"
     "キャッシュデータを削除できません。メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを確認してください。";
 const char kUnconvertibleSavePath[] =
-    "JV-Linkの保存パスに、日本語のWindowsで表せない文字が含まれているため、キャッシュデータを削除できません。"
-    "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で、表せる文字だけの名前のフォルダを保存パスにしてください。";
+    "JV-Linkの保存パスに、日本語のWindowsで表せない文字（アクセント記号付きの文字など）が含まれているため、"
+    "キャッシュデータを削除できません。メニューの「ﾌｧｲﾙ」→「JV Link 設定」で、"
+    "半角の英数字・記号と日本語（ひらがな・カタカナ・漢字）だけを使った名前のフォルダを保存パスにしてください。";
 const char kControlCharacterInSavePath[] =
     "JV-Linkの保存パスに制御文字（NULなど）が含まれているため、キャッシュデータを削除できません。"
     "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを設定し直してください。";
@@ -29,6 +30,12 @@ const char kSavePathTooLong[] =
     "JV-Linkの保存パス「%s」は長すぎるため（半角で%d文字）、キャッシュデータを削除できません。"
     "Windowsのパスの上限（半角で260文字）に収まるよう、メニューの「ﾌｧｲﾙ」→「JV Link 設定」で、"
     "保存パスを半角で%d文字以内（全角の文字は2文字と数えます）にしてください。";
+// Follows the refusals above, which this program cannot get past: the two ways that need
+// no change to JV-Link's settings, or what a change leaves behind.
+const char kOtherWays[] =
+    "\r\n保存パスを変えても、ダウンロード済みのデータは元のフォルダに残ります。"
+    "保存パスを変えずに済ませるには、エクスプローラーで保存パスの中のDataフォルダとCacheフォルダを開き、"
+    "中のファイルを削除してください。";
 
 // Said when an error ends a run after some folders were emptied, once for each of them.
 const char kAlreadyDeleted[] = "\r\n%s内のキャッシュデータ%d個は、すでに削除しました。";
@@ -39,15 +46,18 @@ const char kQuestion[] = "次のフォルダ内にあるキャッシュデータ
 const char kVirtualStoreQuestion[] =
     "\r\n\r\nWindowsの互換機能（VirtualStore）により、次のフォルダに保存されたキャッシュデータも削除します。\r\n";
 // Names the programs that have JV-Link loaded, which may hold the cache's files or write to
-// it meanwhile; the user may still go on.
+// it meanwhile; the user may still go on, but No is the default.
 const char kJVLinkUsersQuestion[] =
-    "\r\n\r\nJV-Linkを使用中のソフトが起動しています。終了してから削除することをお勧めします。\r\n";
+    "\r\n\r\n次のソフトがJV-Linkを使っています。"
+    "「いいえ」を押して、これらのソフトを終了してから、もう一度お試しください。\r\n";
 // Added after a folder's path where a link or junction at it leads elsewhere.
 const char kRealPlace[] = "（実際の場所：%s）";
 
-// The report's line for files that stayed, added only when some did.
-const char kStayedLine[] =
-    "\r\n\r\n削除できなかったファイル：Data内%d個、Cache内%d個\r\n"
+// The report's lines for files that stayed, added only when some did: each folder where
+// some did, then why they may have.
+const char kStayedLine[] = "\r\n\r\n削除できなかったファイル：\r\n";
+const char kStayedExplanation[] =
+    "\r\n"
     "使用中のファイル、読み取り専用のファイル、このソフトでは扱えない名前のファイルは削除できません。"
     "JV-Linkを使うソフトをすべて終了してから、もう一度お試しください。"
     "それでも残るファイルは、エクスプローラーで削除してください。";
@@ -96,13 +106,13 @@ std::string SavePathRefusal(const std::wstring& wide, std::string& ansi) {
     // Every ANSI call would stop at a NUL: "C:\JV" NUL "x" would empty C:\JV itself. No
     // control character belongs in a folder name.
     for (wchar_t ch : wide)
-        if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F)) return kControlCharacterInSavePath;
-    if (!SavePathToAnsi(wide, ansi)) return kUnconvertibleSavePath;
+        if (ch < 0x20 || (ch >= 0x7F && ch <= 0x9F)) return kControlCharacterInSavePath + std::string(kOtherWays);
+    if (!SavePathToAnsi(wide, ansi)) return kUnconvertibleSavePath + std::string(kOtherWays);
     if (ansi.empty()) return kEmptySavePath;
     if (!IsAbsoluteSavePath(ansi)) return FormatText(kRelativeSavePath, {ansi});
     if (ansi.size() > kLongestSavePath) {
-        return FormatText(kSavePathTooLong,
-                      {ansi, std::to_string(ansi.size()), std::to_string(kLongestSavePath)});
+        return FormatText(kSavePathTooLong, {ansi, std::to_string(ansi.size()), std::to_string(kLongestSavePath)}) +
+               kOtherWays;
     }
     return {};
 }
@@ -154,6 +164,7 @@ CacheDeletionCounts EmptyCacheFolders(CacheFolders& folders, FolderFileList& lis
     counts.cache = outcomes[1].gone;
     for (int i = 0; i < count; ++i) {
         (held[i].countsWith == 0 ? counts.dataStayed : counts.cacheStayed) += outcomes[i].stayed;
+        counts.stayed.push_back(outcomes[i].stayed);
         if (i >= 2) counts.virtualStore.push_back(outcomes[i].gone);
     }
     return counts;
@@ -174,8 +185,11 @@ std::string CacheDeletionReport(const CacheFolders& folders, const CacheDeletion
     for (std::size_t i = 2; i < held.size(); ++i)
         report += line(i, i - 2 < counts.virtualStore.size() ? counts.virtualStore[i - 2] : 0);
     report += "を削除しました。";
-    if (counts.dataStayed || counts.cacheStayed)
-        report += FormatText(kStayedLine, {std::to_string(counts.dataStayed), std::to_string(counts.cacheStayed)});
+    std::string stayed;
+    for (std::size_t i = 0; i < held.size() && i < counts.stayed.size(); ++i)
+        if (counts.stayed[i] > 0)
+            stayed += (stayed.empty() ? kStayedLine : "\r\n") + Named(held[i]) + "内" + std::to_string(counts.stayed[i]) + "個";
+    if (!stayed.empty()) report += stayed + kStayedExplanation;
     std::string absent;
     for (const HeldFolder& folder : held)
         if (folder.absent) absent += (absent.empty() ? kAbsentLine : "\r\n") + folder.shown;

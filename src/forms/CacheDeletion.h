@@ -28,13 +28,15 @@ LinkCheck LinkCheckForThisSystem();
 
 // What one run did: the files gone from Data, from Cache and from each VirtualStore copy
 // (in the order the question names them), and the plain files (neither hidden, nor system,
-// nor a folder) still there afterwards, a copy's counted with Data's or Cache's.
+// nor a folder) still there afterwards: in each folder (in the same order), and in all,
+// a copy's counted with Data's or Cache's.
 struct CacheDeletionCounts {
     int data = 0;
     int cache = 0;
     int dataStayed = 0;
     int cacheStayed = 0;
     std::vector<int> virtualStore;
+    std::vector<int> stayed;
 };
 
 // The question asked before anything is deleted: Data and Cache (each followed by where a
@@ -63,7 +65,7 @@ CacheDeletionCounts EmptyCacheFolders(CacheFolders& folders, FolderFileList& lis
 CacheDeletionCounts DeleteCacheFolders(FolderFileList& lister, const std::string& savePath, LinkCheck check,
                                        const DeletionProgress& progress = {}, const DeletionSeams& seams = {});
 
-// The report shown after a run: each folder with its count; when files stayed, how many
-// stayed with Data and with Cache and why they may have; then the folders that were not
+// The report shown after a run: each folder with its count; when files stayed, each folder
+// where some did with how many, and why they may have; then the folders that were not
 // there, and where to check the save path when none was.
 std::string CacheDeletionReport(const CacheFolders& folders, const CacheDeletionCounts& counts);

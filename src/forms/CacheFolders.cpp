@@ -48,17 +48,29 @@ const char kDriveNotAvailable[] =
 const char kFolderNotResolved[] =
     "フォルダ「%s」の実際の場所を確認できなかったため、キャッシュデータの削除を中止しました。"
     "ネットワーク上のフォルダなら、接続を確かめてから、もう一度お試しください。";
-const char kFolderIsRootOrAbove[] =
-    "フォルダ「%s」の実際の場所（%s）は、ドライブのルート、または保存パスそのものかその上のフォルダです。"
-    "このまま削除すると保存パスのほかのファイルまで消えるため、キャッシュデータの削除を中止しました。"
-    "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを確認してください。";
+// A folder that leads to a root, or to the save path or above: what would be lost, then
+// what to change. Where Data or Cache is a link that leads there, the link is the fault and
+// no setting of JV-Link's would mend it.
+const char kFolderIsRoot[] =
+    "フォルダ「%s」の実際の場所（%s）は、ドライブのルートです。"
+    "このまま削除するとドライブ内のファイルまで消えるため、キャッシュデータの削除を中止しました。";
+const char kFolderIsSavePathOrAbove[] =
+    "フォルダ「%s」の実際の場所（%s）は、保存パスそのものか、その上のフォルダです。"
+    "このまま削除すると保存パス内のほかのファイルまで消えるため、キャッシュデータの削除を中止しました。";
+const char kCheckTheSavePath[] = "メニューの「ﾌｧｲﾙ」→「JV Link 設定」で保存パスを確認してください。";
+const char kChangeTheLink[] =
+    "このフォルダは、ほかの場所を指すリンク（ジャンクションなど）です。"
+    "直すのはJV-Linkの保存パスの設定ではなく、このリンクです。"
+    "リンクを削除するか、キャッシュデータ専用のフォルダを指すように作り直してください。";
 const char kNetworkFolderWithoutIds[] =
     "ネットワーク上のフォルダ「%s」は、削除の途中で別のフォルダにすり替わっていないことを確かめられない場所にあるため、"
     "キャッシュデータの削除を中止しました。このフォルダ内のファイルは、エクスプローラーで削除してください。";
 const char kPlaceNotInCodePage[] =
     "フォルダ「%s」の実際の場所の名前に、日本語のWindowsで表せない文字が含まれているため、"
     "場所を正しく表示できません。キャッシュデータの削除を中止しました。"
-    "エクスプローラーでこのフォルダを開き、中のファイルを削除してください。";
+    "エクスプローラーでこのフォルダを開き、中のファイルを削除してください。"
+    "または、メニューの「ﾌｧｲﾙ」→「JV Link 設定」で、半角の英数字・記号と日本語（ひらがな・カタカナ・漢字）だけを"
+    "使った名前のフォルダを保存パスにしてください。保存パスを変えても、ダウンロード済みのデータは元のフォルダに残ります。";
 
 const wchar_t* const kLeaves[] = {L"Data", L"Cache"};
 
@@ -322,10 +334,11 @@ FinalPath AddForbidden(ForbiddenFolders& forbidden, const std::wstring& path, co
 
 // Refuses a folder that is a volume's root, a forbidden folder or above one: emptying it
 // would delete the user's own files. A link or junction that leads elsewhere, such as a
-// cache moved to another drive, is fine. held's identity is already taken.
+// cache moved to another drive, is fine. held's identity and real place are already taken.
 void Check(const HeldFolder& held, const FinalPath& final, const ForbiddenFolders& forbidden,
            const DeletionSeams& seams) {
-    bool refused = (!final.dos.empty() && IsDosRoot(final.dos)) || IsNtVolumeRoot(final.nt);
+    bool root = (!final.dos.empty() && IsDosRoot(final.dos)) || IsNtVolumeRoot(final.nt);
+    bool refused = false;
     for (const FinalPath& other : forbidden.finals) {
         std::wstring folder, base;
         if (!InOneForm(final, other, folder, base))
@@ -335,13 +348,14 @@ void Check(const HeldFolder& held, const FinalPath& final, const ForbiddenFolder
     const FileIdentity& identity = held.identity;
     for (const FileIdentity& other : forbidden.identities) refused = refused || SameIdentity(identity, other);
     if (!final.dos.empty()) {
-        FileHandle root = OpenToIdentify(FolderAndAncestors(final.dos).back());
-        if (root.IsOpen())
-            refused = refused || SameIdentity(identity, IdentityOf(root.Get(), seams.fileInformation,
-                                                                   seams.classicInformation));
+        FileHandle rootFolder = OpenToIdentify(FolderAndAncestors(final.dos).back());
+        if (rootFolder.IsOpen())
+            root = root || SameIdentity(identity, IdentityOf(rootFolder.Get(), seams.fileInformation,
+                                                             seams.classicInformation));
     }
-    if (refused)
-        throw Exception(FormatText(kFolderIsRootOrAbove, {held.shown, WideToAnsi(final.Shown())}) + kNothingDeleted);
+    if (!root && !refused) return;
+    throw Exception(FormatText(root ? kFolderIsRoot : kFolderIsSavePathOrAbove, {held.shown, WideToAnsi(final.Shown())}) +
+                    (held.realPlace.empty() ? kCheckTheSavePath : kChangeTheLink) + kNothingDeleted);
 }
 
 // Where a link or junction at the folder leads, when that is not its base's own final path
@@ -471,8 +485,8 @@ CacheFolders::CacheFolders(const std::string& savePath, LinkCheck check, const D
             const FinalPath final = FinalPathOf(held.folder.Handle(), seams);
             if (!final.Known()) throw Exception(FormatText(kFolderNotResolved, {held.shown}) + kNothingDeleted);
             held.identity = IdentityOf(held.folder.Handle(), seams.fileInformation, seams.classicInformation);
-            Check(held, final, forbidden, seams);
             held.realPlace = RealPlace(final, held.virtualStore ? storeFinal : saveFinal, kLeaves[held.countsWith]);
+            Check(held, final, forbidden, seams);
             if (!held.realPlace.empty()) ExactlyShown(held.realPlace, held.shown);
             // Where the folder really is decides: a local path may be a link to a share.
             held.network = IsNetworkPath(held.path, seams) || IsOnTheNetwork(final);

@@ -384,7 +384,10 @@ void TMainForm::SpeedButton1Click() {
     });
     worker_ = nullptr;
     if (worker.CloseAskedFor()) closeRequested_ = true;
-    if (MessageDlg(CacheDeletionQuestion(*folders, jvlinkUsers), mtConfirmation, mbYes | mbNo) != mrYes) return;
+    // The question advises against going on while JV-Link's users run: Enter declines then.
+    if (MessageDlg(CacheDeletionQuestion(*folders, jvlinkUsers), mtConfirmation, mbYes | mbNo,
+                   jvlinkUsers.empty() ? mrYes : mrNo) != mrYes)
+        return;
 
     DeletionFeedback feedback(Handle(), taskbar_.Get());
     feedback_ = &feedback;

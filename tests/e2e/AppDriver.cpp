@@ -285,6 +285,14 @@ std::string DialogMessage(HWND dialog) {
     return {};
 }
 
+bool HasIcon(HWND dialog) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        if (_stricmp(ClassName(child).c_str(), "Static") == 0 &&
+            (GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON)
+            return true;
+    return false;
+}
+
 HWND FindChildWithText(HWND parent, const std::string& text) {
     TextQuery query{&text, nullptr};
     EnumChildWindows(parent, MatchChildText, reinterpret_cast<LPARAM>(&query));

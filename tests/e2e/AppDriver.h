@@ -84,6 +84,8 @@ std::string WindowText(HWND window);
 std::string ClassName(HWND window);
 // The text of the dialog's message (its static text that is not an icon).
 std::string DialogMessage(HWND dialog);
+// Whether the dialog shows an icon beside its message.
+bool HasIcon(HWND dialog);
 // Child window of parent (any depth) with that text, or null.
 HWND FindChildWithText(HWND parent, const std::string& text);
 void ClickButton(HWND dialog, const std::string& caption);

@@ -95,10 +95,12 @@ protected:
     std::string Report(int dataCount, int cacheCount, int dataStayed = 0, int cacheStayed = 0) const {
         std::string report = data_ + "内のキャッシュデータ" + std::to_string(dataCount) + "個\r\n" + cache_ +
                              "内のキャッシュデータ" + std::to_string(cacheCount) + "個\r\nを削除しました。";
-        if (dataStayed || cacheStayed)
-            report += "\r\n\r\n削除できなかったファイル：Data内" + std::to_string(dataStayed) + "個、Cache内" +
-                      std::to_string(cacheStayed) +
-                      "個\r\n使用中のファイル、読み取り専用のファイル、このソフトでは扱えない名前のファイルは削除できません。"
+        std::string stayed;
+        if (dataStayed) stayed += "\r\n" + data_ + "内" + std::to_string(dataStayed) + "個";
+        if (cacheStayed) stayed += "\r\n" + cache_ + "内" + std::to_string(cacheStayed) + "個";
+        if (!stayed.empty())
+            report += "\r\n\r\n削除できなかったファイル：" + stayed +
+                      "\r\n使用中のファイル、読み取り専用のファイル、このソフトでは扱えない名前のファイルは削除できません。"
                       "JV-Linkを使うソフトをすべて終了してから、もう一度お試しください。"
                       "それでも残るファイルは、エクスプローラーで削除してください。";
         return report;
@@ -239,9 +241,9 @@ TEST_F(Deletion, UnusableSavePathsAreRefusedBeforeAnything) {
         const wchar_t* afterNul;  // the control reports the save path, a NUL and this
     } cases[] = {
         {L"", "設定されていません", nullptr},
-        {L"save", "完全なパスではない", nullptr},
-        {L"\\save", "完全なパスではない", nullptr},
-        {L"C:save", "完全なパスではない", nullptr},
+        {L"save", "フルパスではない", nullptr},
+        {L"\\save", "フルパスではない", nullptr},
+        {L"C:save", "フルパスではない", nullptr},
         {AnsiToWide(root_.Path()) + L"\\a\u00A5..\u00A5save", "表せない文字", nullptr},
         // Every ANSI call would stop at the NUL and empty the save path itself.
         {AnsiToWide(save_), "制御文字", L"\\elsewhere"},
@@ -342,6 +344,7 @@ TEST_F(Deletion, AFolderLinkedToTheSavePathIsRefusedInsteadOfTheQuestion) {
         const std::string error = ErrorInsteadOfQuestion();
         EXPECT_NE(error.find("「" + linked + "」"), std::string::npos) << error;
         EXPECT_NE(error.find("保存パスそのもの"), std::string::npos) << error;
+        EXPECT_NE(error.find("このリンクです"), std::string::npos) << error;
         EXPECT_NE(error.find("1つも削除していません"), std::string::npos) << error;
         EXPECT_EQ(Snapshot(root_.Path()), before);
         EXPECT_EQ(app_->CurrentFolder(), folder);
@@ -435,20 +438,27 @@ TEST_F(Deletion, ACloseDuringTheRunIsTakenUpWhenItEnds) {
 }
 
 // A program that has JV-Link loaded (the user's data software, still open) is named in the
-// question; the user may still answer No, and nothing goes. Once it has ended, the
-// question is the plain one again.
-TEST_F(Deletion, AProgramThatHasJVLinkLoadedIsNamedInTheQuestion) {
+// question, whose default is then No: Enter, as a user presses it out of habit, deletes
+// nothing. Once that program has ended, the question is the plain one again.
+TEST_F(Deletion, AProgramThatHasJVLinkLoadedIsNamedInTheQuestionAndEnterDeclines) {
     MakeFolder(data_);
     WriteTextFile(data_ + "\\d.dat", "stays");
     const auto before = Snapshot(root_.Path());
     ASSERT_NO_FATAL_FAILURE(StartWithSavePath());
     const std::string plain = kQuestion + data_ + "\r\n" + cache_;
-    auto ask = [this] {
+    auto ask = [this](bool enter) {
         ClickDelete();
         HWND question = app_->WaitForDialog("確認");
         if (!question) return std::string("<no question>");
         const std::string text = DialogMessage(question);
-        ClickButton(question, "いいえ(&N)");
+        if (!enter) {
+            ClickButton(question, "いいえ(&N)");
+        } else if (Eventually([question] { return GetForegroundWindow() == question; })) {
+            PressKeysWithRealInput({VK_RETURN});
+        } else {
+            ClickButton(question, "いいえ(&N)");
+            return std::string("<the question never had the keyboard>");
+        }
         WaitUntilGone(question);
         return text + app_->DialogAfterInput();
     };
@@ -456,12 +466,14 @@ TEST_F(Deletion, AProgramThatHasJVLinkLoadedIsNamedInTheQuestion) {
         AppProcess user(Environment{}, AnsiToWide(BinaryFolder() + "\\jvlink_user.exe"));
         HWND window = nullptr;
         ASSERT_TRUE(Eventually([&] { return (window = user.FindWindowOfClass("JVLinkUser", "", false)) != nullptr; }));
-        EXPECT_EQ(ask(), plain + "\r\n\r\nJV-Linkを使用中のソフトが起動しています。終了してから削除することをお勧めします。"
-                                 "\r\njvlink_user.exe");
+        EXPECT_EQ(ask(true), plain + "\r\n\r\n次のソフトがJV-Linkを使っています。"
+                                     "「いいえ」を押して、これらのソフトを終了してから、もう一度お試しください。"
+                                     "\r\njvlink_user.exe");
+        EXPECT_EQ(Snapshot(root_.Path()), before) << "Enter answered Yes";
         PostMessageA(window, WM_CLOSE, 0, 0);
         EXPECT_EQ(user.WaitForExit(), 0u);
     }
-    EXPECT_EQ(ask(), plain);
+    EXPECT_EQ(ask(false), plain);
     EXPECT_EQ(Snapshot(root_.Path()), before);
     CloseAndExpectExitZero();
 }

@@ -113,7 +113,10 @@ TEST_F(WindowPosition, AFileThatCannotBeWrittenIsReportedAndTheProgramStillClose
     PostMessageA(main, WM_CLOSE, 0, 0);
     HWND error = app.WaitForDialog("JVCacheClean");
     ASSERT_NE(error, nullptr);
-    EXPECT_EQ(DialogMessage(error), ini_ + " に書き込めません");
+    const std::string text = DialogMessage(error);
+    EXPECT_EQ(text.substr(0, text.find('\n') + 1), ini_ + " に書き込めません\r\n");
+    EXPECT_NE(text.find("書き込める場所"), std::string::npos) << "says where to move it: " << text;
+    EXPECT_TRUE(HasIcon(error)) << "the error display shows the error icon";
     ClickButton(error, "OK");
     EXPECT_EQ(app.WaitForExit(), 0u);
 }

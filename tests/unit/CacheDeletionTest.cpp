@@ -89,6 +89,14 @@ TEST(SavePath, RefusalsSayWhy) {
     // Bytes count, not characters: 表 is two.
     EXPECT_NE(SavePathRefusal(L"C:\\" + std::wstring(236, L'x') + L"\u8868", ansi).find("長すぎる"),
               std::string::npos);
+    // A save path that this program cannot use, though JV-Link can: the user learns the way
+    // by hand, and that a new save path leaves the downloaded data behind.
+    for (const std::wstring& path : {std::wstring(L"C:\\caf\u00E9"), std::wstring(L"C:\\JV\tx"), longest + L"x"}) {
+        const std::string refusal = SavePathRefusal(path, ansi);
+        EXPECT_NE(refusal.find("エクスプローラーで保存パスの中のDataフォルダとCacheフォルダを開き"), std::string::npos)
+            << refusal;
+        EXPECT_NE(refusal.find("元のフォルダに残ります"), std::string::npos) << refusal;
+    }
 }
 
 TEST(FileNames, PathCharactersAreWholeCharacters) {

@@ -425,6 +425,7 @@ TEST_F(CacheFolders, LinksToTheSavePathOrAboveAreRefusedByFinalPathWhereIdsAreUn
             const std::string message = Failure(check, seams);
             EXPECT_NE(message.find("「" + c.refused + "」"), std::string::npos) << message;
             EXPECT_NE(message.find("保存パスそのもの"), std::string::npos) << message;
+            EXPECT_NE(message.find("このリンクです"), std::string::npos) << "the link, not the setting: " << message;
             EXPECT_EQ(Snapshot(root_.Path()), before);
         }
         RemoveUnixLink(c.link);
@@ -473,13 +474,14 @@ TEST_F(CacheFolders, FinalPathsDecideWhatIsARootAndWhatCannotBeResolved) {
         const wchar_t* nt;
         std::string refused;  // the folder the message names, or empty
         std::string saying;
+        std::string also;  // a root: the drive's files at stake, or what to change
     } cases[] = {
-        {L"\\save", L"", L"", save_, "確認できなかった"},
-        {L"\\Data", L"", L"", data_, "確認できなかった"},
-        {L"\\Data", L"D:\\", nullptr, data_, "（D:\\）"},
-        {L"\\Data", nullptr, L"\\Device\\HarddiskVolume9\\", data_, "ドライブのルート"},
-        {L"\\Data", L"", nullptr, "", ""},
-        {L"\\Data", L"D:\\Caf\u00E9", nullptr, data_, "日本語のWindowsで表せない文字"},
+        {L"\\save", L"", L"", save_, "確認できなかった", ""},
+        {L"\\Data", L"", L"", data_, "確認できなかった", ""},
+        {L"\\Data", L"D:\\", nullptr, data_, "（D:\\）", "ほかの場所を指すリンク"},
+        {L"\\Data", nullptr, L"\\Device\\HarddiskVolume9\\", data_, "ドライブのルート", "で保存パスを確認"},
+        {L"\\Data", L"", nullptr, "", "", ""},
+        {L"\\Data", L"D:\\Caf\u00E9", nullptr, data_, "日本語のWindowsで表せない文字", ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.saying + " " + c.refused);
@@ -497,6 +499,8 @@ TEST_F(CacheFolders, FinalPathsDecideWhatIsARootAndWhatCannotBeResolved) {
         }
         EXPECT_NE(message.find("「" + c.refused + "」"), std::string::npos) << message;
         EXPECT_NE(message.find(c.saying), std::string::npos) << message;
+        EXPECT_NE(message.find(c.also), std::string::npos) << message;
+        EXPECT_EQ(message.find("保存パス内のほかのファイル"), std::string::npos) << message;
         EXPECT_NE(message.find("1つも削除していません"), std::string::npos) << message;
         EXPECT_EQ(Snapshot(data_).size(), 2u);
     }
@@ -655,6 +659,36 @@ TEST_F(CacheFolders, VirtualStoreCopiesOnlyBelowTheProtectedFoldersWhereTheSaveP
         EXPECT_EQ(Snapshot(copyOfSave + "\\Data").size(), 1u) << "the copy of a folder Windows does not virtualize";
     }
     RemoveUnixLink(root_.File("typed"));
+}
+
+// Files that stay are told by the folder they stayed in, as the report names it: the
+// VirtualStore copy's own, never added into Data's or Cache's.
+TEST_F(CacheFolders, TheReportNamesEachFolderWhereFilesStayed) {
+    localAppDataHere = AnsiToWide(root_.File("local"));
+    programFilesHere = AnsiToWide(root_.File("Program Files"));
+    const std::string installed = root_.File("Program Files\\JV");
+    const std::string copy = WideToAnsi(VirtualStoreFolder(localAppDataHere, AnsiToWide(installed)));
+    for (const std::string& folder : {installed + "\\Data", installed + "\\Cache", copy + "\\Data"}) {
+        MakeFolders(folder);
+        WriteTextFile(folder + "\\goes.dat", "");
+    }
+    WriteTextFile(installed + "\\Data\\stays.dat", "", FILE_ATTRIBUTE_READONLY);
+    for (const char* name : {"\\stays1.dat", "\\stays2.dat"})
+        WriteTextFile(copy + "\\Data" + name, "", FILE_ATTRIBUTE_READONLY);
+    DeletionSeams seams;
+    seams.localAppData = LocalAppDataHere;
+    seams.virtualizedFolders = ProgramFilesHere;
+    ::CacheFolders folders(installed, LinkCheckForThisSystem(), seams);
+    FolderFileList lister;
+    const CacheDeletionCounts counts = EmptyCacheFolders(folders, lister, LinkCheckForThisSystem(), {}, seams);
+    const std::string report = CacheDeletionReport(folders, counts);
+    const std::string stayed = "\r\n\r\n削除できなかったファイル：\r\n" + installed + "\\Data内1個\r\n" + copy +
+                               "\\Data内2個\r\n使用中のファイル";
+    EXPECT_NE(report.find(stayed), std::string::npos) << report;
+    EXPECT_EQ(counts.dataStayed, 3);
+    for (const std::string& folder : {installed + "\\Data", copy + "\\Data"})
+        for (const auto& file : Snapshot(folder))
+            SetFileAttributesA((folder + "\\" + file.first).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(CacheFolders, AFolderHeldWithoutSharingIsNotOpenedAndNothingGoes) {

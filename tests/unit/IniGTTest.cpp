@@ -118,7 +118,9 @@ TEST_F(IniFileTest, AFailedWriteNamesTheFile) {
             ini_.WriteInteger("locate", "top", 20);
             ADD_FAILURE() << "no error for " << path;
         } catch (const ESettingsError& error) {
-            EXPECT_EQ(std::string(error.what()), path + " に書き込めません");
+            const std::string text = error.what();
+            EXPECT_EQ(text.substr(0, text.find('\n') + 1), path + " に書き込めません\r\n");
+            EXPECT_NE(text.find("キャッシュデータの削除には影響ありません"), std::string::npos) << text;
         }
     }
 }

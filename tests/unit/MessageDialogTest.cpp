@@ -17,6 +17,7 @@ struct SeenDialog {
     std::vector<std::string> buttons;
     std::string defaultButton;
     bool hasIcon = false;
+    HICON icon = nullptr;
 };
 
 std::string TextOf(HWND window) {
@@ -55,7 +56,10 @@ SeenDialog Inspect(HWND dialog) {
             if (GetDlgCtrlID(child) == defaultId && (style & 0x0F) == BS_DEFPUSHBUTTON)
                 seen.defaultButton = TextOf(child);
         } else if (_stricmp(name.c_str(), "Static") == 0) {
-            if ((style & SS_TYPEMASK) == SS_ICON) seen.hasIcon = true;
+            if ((style & SS_TYPEMASK) == SS_ICON) {
+                seen.hasIcon = true;
+                seen.icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+            }
             else seen.text = TextOf(child);
         }
     }
@@ -123,6 +127,7 @@ struct DialogCase {
     std::vector<std::string> shownButtons;
     std::string defaultButton;
     TModalResult result;
+    TModalResult named = mrNone;  // the default button asked for
 };
 
 TEST(MessageDialog, CaptionsButtonsDefaultAndEscape) {
@@ -137,13 +142,15 @@ TEST(MessageDialog, CaptionsButtonsDefaultAndEscape) {
         {mtConfirmation, mbYes | mbNo | mbOK, Answer::Enter, "確認", true, {kYes, kNo, kOk}, kOk, mrOk},
         {mtConfirmation, mbYes | mbNo | mbOK, Answer::Escape, "確認", true, {kYes, kNo, kOk}, kOk, mrNo},
         {mtCustom, mbOK, Answer::Escape, "", false, {kOk}, kOk, mrOk},
+        // Where going on is advised against, No is the default and Enter declines.
+        {mtConfirmation, mbYes | mbNo, Answer::Enter, "確認", true, {kYes, kNo}, kNo, mrNo, mrNo},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.caption + " buttons " + std::to_string(c.buttons) + " answer " +
                      std::to_string(static_cast<int>(c.answer)));
         SeenDialog seen;
         TModalResult result =
-            ShowAndAnswer([&] { return MessageDlg("text", c.type, c.buttons); }, c.answer, seen);
+            ShowAndAnswer([&] { return MessageDlg("text", c.type, c.buttons, c.named); }, c.answer, seen);
         EXPECT_EQ(seen.caption, c.caption.empty() ? ApplicationTitle() : c.caption);
         EXPECT_EQ(seen.hasIcon, c.hasIcon);
         EXPECT_EQ(seen.buttons, c.shownButtons);
@@ -159,7 +166,7 @@ TEST(MessageDialog, ShowsTheTextAsGivenWithItsLineBreaks) {
     EXPECT_EQ(seen.text, text);
 }
 
-TEST(MessageDialog, PlainMessageBoxIsCaptionedWithTheApplicationTitle) {
+TEST(MessageDialog, PlainAndErrorBoxesAreCaptionedWithTheApplicationTitle) {
     EXPECT_EQ(ApplicationTitle(), "unit_tests");
     SeenDialog seen;
     ShowAndAnswer([] { ShowMessage("plain"); return mrNone; }, Answer::ClickOk, seen);
@@ -167,6 +174,12 @@ TEST(MessageDialog, PlainMessageBoxIsCaptionedWithTheApplicationTitle) {
     EXPECT_EQ(seen.text, "plain");
     EXPECT_EQ(seen.buttons, std::vector<std::string>{kOk});
     EXPECT_FALSE(seen.hasIcon);
+
+    ShowAndAnswer([] { ShowErrorBox("failed"); return mrNone; }, Answer::Enter, seen);
+    EXPECT_EQ(seen.caption, "unit_tests");
+    EXPECT_EQ(seen.text, "failed");
+    EXPECT_TRUE(seen.hasIcon);
+    EXPECT_EQ(seen.icon, LoadIconA(nullptr, IDI_ERROR));
 }
 
 }  // namespace
