@@ -4,6 +4,7 @@
 #include <iterator>
 #include <regex>
 #include <set>
+#include <vector>
 #include "AppDriver.h"
 
 namespace {
@@ -67,8 +68,56 @@ TEST_F(Release, TheReadmeIsJapaneseInCodePage932WithCrLf) {
                                "システムファイル", "サブフォルダ", "Data と Cache の外", "表せない文字を含む名前",
                                "実際の場所", "VirtualStore", "削除できなかったファイル",
                                "制御文字", "半角で 240 文字", "JVCacheClean.ini", "Ver." JVCC_VERSION, "LICENSE.txt",
-                               "JVCacheClean.exe /delete", "start /wait", "同じユーザー"})
+                               "JVCacheClean.exe /delete", "start /wait", "同じユーザー",
+                               "C:\\Users\\（ユーザー名）\\AppData\\Local\\VirtualStore"})
         EXPECT_NE(text.find(phrase), std::string::npos) << phrase;
+    // Before anything else: whom not to ask. Where Windows' own "Extract All" puts the program.
+    const std::size_t notOfficial = text.find("JRA-VAN の公式のソフトではありません");
+    EXPECT_LT(notOfficial, text.find("■ このソフトについて"));
+    EXPECT_NE(text.find("JRA-VAN に問い合わせないでください"), std::string::npos);
+    EXPECT_NE(text.find("フォルダの中にもう一つ同じ名前のフォルダ"), std::string::npos);
+    EXPECT_NE(text.find("外側の「" + kFolder + "」フォルダ"), std::string::npos) << "removing it";
+}
+
+// Explorer's file version matches the version the program shows (Ver.1.03: 1.0.3.0, each
+// digit after the point a number of its own); the product version is the version as shown.
+TEST_F(Release, TheVersionResourceReadsAsTheVersionDoes) {
+    const std::string program = InZip("JVCacheClean.exe");
+    DWORD unused = 0;
+    const DWORD size = GetFileVersionInfoSizeA(program.c_str(), &unused);
+    ASSERT_GT(size, 0u);
+    std::vector<char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(program.c_str(), 0, size, info.data()));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    const std::string version = JVCC_VERSION;
+    const std::size_t point = version.find('.');
+    ASSERT_EQ(version.size(), point + 3) << "two digits after the point";
+    const DWORD high = static_cast<DWORD>(std::stoul(version.substr(0, point))) << 16 | (version[point + 1] - '0');
+    const DWORD low = static_cast<DWORD>(version[point + 2] - '0') << 16;
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
+    char* text = nullptr;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\StringFileInfo\\041103A4\\ProductVersion",
+                               reinterpret_cast<void**>(&text), &length));
+    EXPECT_STREQ(text, JVCC_VERSION);
+}
+
+// dist/ holds the current release alone: its zip, the zip's hash and the commit it was
+// built from. Older releases stay in the history.
+TEST_F(Release, DistHoldsOnlyTheCurrentVersion) {
+    char listed[4096];
+    const DWORD length = GetEnvironmentVariableA("JVCC_TEST_DIST", listed, sizeof listed);
+    ASSERT_LT(length, sizeof listed);
+    std::set<std::string> names;
+    std::string rest(listed, length);
+    for (std::size_t comma; !rest.empty(); rest.erase(0, comma == std::string::npos ? rest.size() : comma + 1))
+        names.insert(rest.substr(0, comma = rest.find(',')));
+    const std::string zip = "JVCacheClean-" JVCC_VERSION ".zip";
+    EXPECT_EQ(names, (std::set<std::string>{zip, zip + ".commit", zip + ".sha256"}));
 }
 
 TEST_F(Release, EveryTextFileHasCrLf) {
