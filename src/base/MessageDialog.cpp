@@ -195,10 +195,6 @@ HFONT CreateMessageFont() {
     return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-}  // namespace
-
-namespace {
-
 TModalResult ShowDialog(DialogRequest& request) {
     request.escapeId = EscapeButtonId(request.buttons);
     request.font = CreateMessageFont();
@@ -224,6 +220,6 @@ void ShowMessage(const std::string& text) {
 }
 
 void ShowErrorBox(const std::string& text) {
-    DialogRequest request{&text, ApplicationTitle(), IDI_ERROR, mbOK, IDOK, 0, nullptr};
+    DialogRequest request{&text, ApplicationTitle(), kIcons[mtError], mbOK, IDOK, 0, nullptr};
     ShowDialog(request);
 }

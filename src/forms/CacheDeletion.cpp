@@ -30,8 +30,8 @@ const char kSavePathTooLong[] =
     "JV-Linkの保存パス「%s」は長すぎるため（半角で%d文字）、キャッシュデータを削除できません。"
     "Windowsのパスの上限（半角で260文字）に収まるよう、メニューの「ﾌｧｲﾙ」→「JV Link 設定」で、"
     "保存パスを半角で%d文字以内（全角の文字は2文字と数えます）にしてください。";
-// Follows the refusals above, which this program cannot get past: the two ways that need
-// no change to JV-Link's settings, or what a change leaves behind.
+// Follows the refusals above, which stop this program but not JV-Link: what a new save path
+// leaves behind, and the way by hand that needs none.
 const char kOtherWays[] =
     "\r\n保存パスを変えても、ダウンロード済みのデータは元のフォルダに残ります。"
     "保存パスを変えずに済ませるには、エクスプローラーで保存パスの中のDataフォルダとCacheフォルダを開き、"
@@ -188,7 +188,8 @@ std::string CacheDeletionReport(const CacheFolders& folders, const CacheDeletion
     std::string stayed;
     for (std::size_t i = 0; i < held.size() && i < counts.stayed.size(); ++i)
         if (counts.stayed[i] > 0)
-            stayed += (stayed.empty() ? kStayedLine : "\r\n") + Named(held[i]) + "内" + std::to_string(counts.stayed[i]) + "個";
+            stayed += (stayed.empty() ? kStayedLine : "\r\n") + Named(held[i]) + "内" +
+                      std::to_string(counts.stayed[i]) + "個";
     if (!stayed.empty()) report += stayed + kStayedExplanation;
     std::string absent;
     for (const HeldFolder& folder : held)

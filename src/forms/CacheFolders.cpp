@@ -354,7 +354,8 @@ void Check(const HeldFolder& held, const FinalPath& final, const ForbiddenFolder
                                                              seams.classicInformation));
     }
     if (!root && !refused) return;
-    throw Exception(FormatText(root ? kFolderIsRoot : kFolderIsSavePathOrAbove, {held.shown, WideToAnsi(final.Shown())}) +
+    const char* const what = root ? kFolderIsRoot : kFolderIsSavePathOrAbove;
+    throw Exception(FormatText(what, {held.shown, WideToAnsi(final.Shown())}) +
                     (held.realPlace.empty() ? kCheckTheSavePath : kChangeTheLink) + kNothingDeleted);
 }
 
